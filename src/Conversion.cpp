@@ -10,8 +10,7 @@ using AnsiText::Delete;
 using AnsiText::FirstChar;
 using AnsiText::IsLeadByte;
 
-AnsiString StyledReading(std::string_view key, std::string_view reading, bool spaced, bool annotated)
-{
+AnsiString StyledReading(std::string_view key, std::string_view reading, bool spaced, bool annotated) {
     AnsiString n;
     if (spaced && annotated) {
         n.reserve(key.size() + reading.size() + 4);
@@ -29,23 +28,22 @@ namespace {
 
 using TPairSet = std::bitset<65536>;
 
-unsigned PairCode(unsigned char first, unsigned char second) { return unsigned(first) << 8 | second; }
+unsigned PairCode(unsigned char first, unsigned char second) {
+    return unsigned(first) << 8 | second;
+}
 
-unsigned PairCode(std::string_view s, std::size_t i)
-{
+unsigned PairCode(std::string_view s, std::size_t i) {
     return PairCode(static_cast<unsigned char>(s[i]), static_cast<unsigned char>(s[i + 1]));
 }
 
 /// A two-byte key that starts with a lead byte: the only kind the batched replacement handles.
-bool IsDoubleByteKey(std::string_view key)
-{
+bool IsDoubleByteKey(std::string_view key) {
     return key.size() == 2 && IsLeadByte(static_cast<unsigned char>(key[0]));
 }
 
 /// True when the run of lead bytes at the end of n is even, so that putting n in place of a double-byte
 /// character leaves every later character boundary of the text where it was.
-bool KeepsBoundaries(std::string_view n)
-{
+bool KeepsBoundaries(std::string_view n) {
     std::size_t run = 0;
     while (run < n.size() && IsLeadByte(static_cast<unsigned char>(n[n.size() - 1 - run])))
         ++run;
@@ -65,8 +63,7 @@ class TWalk {
 public:
     explicit TWalk(IConvertForm& form) : form(form) {}
 
-    void Run()
-    {
+    void Run() {
         const int count = form.DictionaryCount();
         for (int i = 0; i < count; ++i) {
             const bool pumped = form.MessagesDue();
@@ -112,8 +109,7 @@ public:
     }
 
     /// Brings the window up to date after an error: the output as far as the walk got.
-    void PublishAfterError() noexcept
-    {
+    void PublishAfterError() noexcept {
         try {
             Publish(false);
         } catch (...) {
@@ -123,16 +119,14 @@ public:
 
 private:
     /// Forgets what was read from the window: events may have changed any of it.
-    void Forget()
-    {
+    void Forget() {
         inputKnown = false;
         outputKnown = false;
         optionsKnown = false;
     }
 
     /// Byte-find of key in the input box, through the index of its bytes and byte pairs.
-    bool InInput(std::string_view key)
-    {
+    bool InInput(std::string_view key) {
         if (key.size() != 1 && key.size() != 2)
             return ByteFind(key, Input()) != 0;
         Input();
@@ -144,8 +138,7 @@ private:
     }
 
     /// The input box, read once after each round of events; the index stays while the text is the same.
-    const AnsiString& Input()
-    {
+    const AnsiString& Input() {
         if (!inputKnown) {
             AnsiString now = form.HanziText();
             inputKnown = true;
@@ -157,8 +150,7 @@ private:
         return input;
     }
 
-    void BuildIndex()
-    {
+    void BuildIndex() {
         bytesOfInput.reset();
         pairsOfInput.reset();
         const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
@@ -170,8 +162,7 @@ private:
         indexBuilt = true;
     }
 
-    AnsiString& Output()
-    {
+    AnsiString& Output() {
         if (!outputKnown) {
             output = form.PinyinText();
             outputKnown = true;
@@ -180,8 +171,7 @@ private:
         return output;
     }
 
-    void Replace(const AnsiString& key, AnsiString n)
-    {
+    void Replace(const AnsiString& key, AnsiString n) {
         Output();
         if (!IsDoubleByteKey(key) || !KeepsBoundaries(n)) {
             ApplyGroup();
@@ -202,8 +192,7 @@ private:
     }
 
     /// Marks the double-byte characters that start on a boundary inside reading n.
-    void NoteBoundaryPairs(std::string_view n)
-    {
+    void NoteBoundaryPairs(std::string_view n) {
         for (std::size_t i = 0; i < n.size();) {
             if (IsLeadByte(static_cast<unsigned char>(n[i])) && i + 1 < n.size()) {
                 inReadings.set(PairCode(n, i));
@@ -215,8 +204,7 @@ private:
     }
 
     /// Makes the group's replacements in one pass, walking the output character by character.
-    void ApplyGroup()
-    {
+    void ApplyGroup() {
         if (groupKeys.empty())
             return;
         const std::string_view text = output;
@@ -247,8 +235,7 @@ private:
 
     /// Shows the walk's state in the window: the output, and the entry boxes unless they already show
     /// the current entry.
-    void Publish(bool boxes)
-    {
+    void Publish(bool boxes) {
         ApplyGroup();
         if (outputKnown && outputChanged) {
             form.SetPinyinText(output);
@@ -293,8 +280,7 @@ private:
 
 } // namespace
 
-void ConvertWalk(IConvertForm& form)
-{
+void ConvertWalk(IConvertForm& form) {
     form.SetPinyinText(form.HanziText());
     {
         std::unique_ptr<TWalk> walk;

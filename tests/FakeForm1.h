@@ -39,8 +39,7 @@ public:
     AnsiString PinyinText() override { return pinyin; }
     void SetPinyinText(const AnsiString& text) override { pinyin = text; }
     AnsiString EdithzText() override { return edithz; }
-    void SetEdithzText(const AnsiString& text) override
-    {
+    void SetEdithzText(const AnsiString& text) override {
         edithz = text;
         if (onEdithzSet && !text.empty())
             onEdithzSet(edithz);
@@ -48,8 +47,7 @@ public:
     AnsiString EditpyText() override { return editpy; }
     void SetEditpyText(const AnsiString& text) override { editpy = text; }
     int DictionaryCount() override { return int(dictionary.size()); }
-    AnsiString DictionaryItem(int i) override
-    {
+    AnsiString DictionaryItem(int i) override {
         if (onItem)
             onItem(i);
         ++itemsRead;
@@ -58,8 +56,7 @@ public:
     bool SpacedOption() override { return spaced; }
     bool AnnotatedOption() override { return annotated; }
     bool MessagesDue() override { return pumpEvery > 0 && itemsRead % pumpEvery == 0; }
-    void ProcessMessages() override
-    {
+    void ProcessMessages() override {
         ++pumps;
         boxesAtEvents.emplace_back(edithz, editpy);
         if (onEvents)

@@ -6,10 +6,11 @@
 #include <QByteArray>
 #include <QString>
 
-inline AnsiString Gbk(const char* utf8) { return CodePage::Narrow(QString::fromUtf8(utf8)); }
+inline AnsiString Gbk(const char* utf8) {
+    return CodePage::Narrow(QString::fromUtf8(utf8));
+}
 
 /// Bytes as hex for failure messages, "BA C3 68".
-inline QByteArray Hex(const AnsiString& s)
-{
+inline QByteArray Hex(const AnsiString& s) {
     return QByteArray(s.data(), qsizetype(s.size())).toHex(' ').toUpper();
 }

@@ -13,8 +13,7 @@ Q_DECLARE_METATYPE(std::vector<AnsiString>)
 namespace {
 
 /// The boundary rule spelled out the slow way: each candidate is checked by walking back from it.
-AnsiString ReplaceAllModel(const AnsiString& s, const AnsiString& p, const AnsiString& n)
-{
+AnsiString ReplaceAllModel(const AnsiString& s, const AnsiString& p, const AnsiString& n) {
     AnsiString result;
     AnsiString rest = s;
     for (;;) {
@@ -38,8 +37,7 @@ class TestAnsiText : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstChar_data()
-    {
+    void firstChar_data() {
         QTest::addColumn<AnsiString>("line");
         QTest::addColumn<AnsiString>("first");
         QTest::newRow("empty line") << AnsiString() << AnsiString();
@@ -52,15 +50,13 @@ private slots:
         QTest::newRow("four-byte sequence") << Gbk("한글") << Gbk("한");
         QTest::newRow("emoji") << Gbk("😀x") << Gbk("😀");
     }
-    void firstChar()
-    {
+    void firstChar() {
         QFETCH(AnsiString, line);
         QFETCH(AnsiString, first);
         QCOMPARE(Hex(FirstChar(line)), Hex(first));
     }
 
-    void byteFindAndDelete()
-    {
+    void byteFindAndDelete() {
         QCOMPARE(ByteFind("b", "abc"), 2u);
         QCOMPARE(ByteFind("", "abc"), 0u);
         QCOMPARE(ByteFind("a", ""), 0u);
@@ -68,7 +64,12 @@ private slots:
         // Byte-wise: the second byte of 殡 (E9 EB) and the first of the next one match "\xEB\xE9".
         QCOMPARE(ByteFind("\xEB\xE9", Gbk("殡殡")), 2u);
 
-        struct Row { const char* tag; AnsiString s; std::size_t k, n; AnsiString after; };
+        struct Row {
+            const char* tag;
+            AnsiString s;
+            std::size_t k, n;
+            AnsiString after;
+        };
         const Row rows[] = {
             {"first two bytes", Gbk("好hǎo"), 1, 2, Gbk("hǎo")},
             {"position 0 does nothing", "abc", 0, 2, "abc"},
@@ -83,22 +84,18 @@ private slots:
         }
     }
 
-    void replaceAll_data()
-    {
+    void replaceAll_data() {
         QTest::addColumn<AnsiString>("text");
         QTest::addColumn<AnsiString>("pattern");
         QTest::addColumn<AnsiString>("replacement");
         QTest::addColumn<AnsiString>("result");
-        QTest::newRow("every occurrence")
-            << Gbk("好,好") << Gbk("好") << Gbk(" hǎo ") << Gbk(" hǎo , hǎo ");
+        QTest::newRow("every occurrence") << Gbk("好,好") << Gbk("好") << Gbk(" hǎo ") << Gbk(" hǎo , hǎo ");
         QTest::newRow("replacement not searched again")
             << Gbk("好") << Gbk("好") << Gbk(" 好(hǎo) ") << Gbk(" 好(hǎo) ");
         // 殡 as "bìn" holds AC 6E, the bytes of 琻, right after the lead byte of ì.
-        QTest::newRow("straddling tone byte")
-            << Gbk("bìn 琻") << Gbk("琻") << Gbk("jīn") << Gbk("bìn jīn");
-        QTest::newRow("second byte of a character")
-            << AnsiString("\xB0\xA1\xA1") << AnsiString("\xA1\xA1") << AnsiString("X")
-            << AnsiString("\xB0\xA1\xA1");
+        QTest::newRow("straddling tone byte") << Gbk("bìn 琻") << Gbk("琻") << Gbk("jīn") << Gbk("bìn jīn");
+        QTest::newRow("second byte of a character") << AnsiString("\xB0\xA1\xA1") << AnsiString("\xA1\xA1")
+                                                    << AnsiString("X") << AnsiString("\xB0\xA1\xA1");
         QTest::newRow("after an even run") << AnsiString("\xB0\xA1\xA1\xA1") << AnsiString("\xA1\xA1")
                                            << AnsiString("X") << AnsiString("\xB0\xA1X");
         QTest::newRow("empty text") << AnsiString() << Gbk("好") << AnsiString("x") << AnsiString();
@@ -106,13 +103,11 @@ private slots:
             << Gbk(" hǎo  a ") << AnsiString("a") << AnsiString("[a]") << Gbk(" hǎo  [a] ");
         // After a replacement the boundary is judged in the text that follows it alone.
         QTest::newRow("lone lead-byte pattern")
-            << AnsiString("\x81\x81\x81") << AnsiString("\x81") << AnsiString("-")
-            << AnsiString("---");
+            << AnsiString("\x81\x81\x81") << AnsiString("\x81") << AnsiString("-") << AnsiString("---");
         QTest::newRow("lead byte at the very end")
             << AnsiString("ab\xB0") << AnsiString("\xB0") << AnsiString("!") << AnsiString("ab!");
     }
-    void replaceAll()
-    {
+    void replaceAll() {
         QFETCH(AnsiString, text);
         QFETCH(AnsiString, pattern);
         QFETCH(AnsiString, replacement);
@@ -121,11 +116,10 @@ private slots:
         QCOMPARE(Hex(ReplaceAllModel(text, pattern, replacement)), Hex(result));
     }
 
-    void replaceAllMatchesTheBoundaryRuleOnRandomText()
-    {
+    void replaceAllMatchesTheBoundaryRuleOnRandomText() {
         std::mt19937 random(20061223);
-        const unsigned char alphabet[] = {'a', ' ', '\r', '\n', 0x30, 0x40, 0x7F, 0x81, 0xA1, 0xA8, 0xAC,
-                                          0xB0, 0xBA, 0xC3, 0xFE, 0xFF};
+        const unsigned char alphabet[] = {'a',  ' ',  '\r', '\n', 0x30, 0x40, 0x7F, 0x81,
+                                          0xA1, 0xA8, 0xAC, 0xB0, 0xBA, 0xC3, 0xFE, 0xFF};
         auto pick = [&](std::size_t length) {
             AnsiString s;
             for (std::size_t i = 0; i < length; ++i)
@@ -146,8 +140,7 @@ private slots:
         }
     }
 
-    void splitLines_data()
-    {
+    void splitLines_data() {
         QTest::addColumn<AnsiString>("text");
         QTest::addColumn<std::vector<AnsiString>>("lines");
         using L = std::vector<AnsiString>;
@@ -161,8 +154,7 @@ private slots:
         QTest::newRow("empty text") << AnsiString() << L{};
         QTest::newRow("only a line end") << AnsiString("\r\n") << L{""};
     }
-    void splitLines()
-    {
+    void splitLines() {
         QFETCH(AnsiString, text);
         QFETCH(std::vector<AnsiString>, lines);
         QCOMPARE(SplitLines(text), lines);

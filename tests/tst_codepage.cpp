@@ -10,8 +10,7 @@ class TestCodePage : public QObject {
     Q_OBJECT
 
 private slots:
-    void codePage936Bytes()
-    {
+    void codePage936Bytes() {
         QCOMPARE(Hex(Gbk("好hǎo")), QByteArray("BA C3 68 A8 A3 6F"));
         QCOMPARE(Hex(Gbk("琻")), QByteArray("AC 6E"));
         // The 23 tone letters of the readings, A8A1..A8B8 less ǖ's neighbours that readings never use.
@@ -25,8 +24,7 @@ private slots:
         QCOMPARE(Widen(bytes), tones);
     }
 
-    void everyCharacterSurvivesTheRoundTrip_data()
-    {
+    void everyCharacterSurvivesTheRoundTrip_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("ASCII and line ends") << QStringLiteral("abc 123\r\n\t~");
         QTest::newRow("GB2312 and punctuation") << QStringLiteral("青石书院，好！");
@@ -35,14 +33,12 @@ private slots:
         QTest::newRow("beyond the BMP") << QStringLiteral("😀𠀀𪚥");
         QTest::newRow("zero character") << QString(QChar(0)) + QStringLiteral("x");
     }
-    void everyCharacterSurvivesTheRoundTrip()
-    {
+    void everyCharacterSurvivesTheRoundTrip() {
         QFETCH(QString, text);
         QCOMPARE(Widen(Narrow(text)), text);
     }
 
-    void fourByteCodesNeverHoldADoubleByteKey()
-    {
+    void fourByteCodesNeverHoldADoubleByteKey() {
         // A GB18030 four-byte code is lead, digit, lead, digit: no key (lead, byte >= 0x40) starts on its
         // boundary and none can straddle it.
         const AnsiString han = Narrow(QStringLiteral("한"));
@@ -50,20 +46,19 @@ private slots:
         QVERIFY(han[1] >= '0' && han[1] <= '9' && han[3] >= '0' && han[3] <= '9');
     }
 
-    void invalidBytesComeBackUnchanged()
-    {
+    void invalidBytesComeBackUnchanged() {
         const AnsiString samples[] = {
-            AnsiString("\x81"),            // lead byte at the very end
-            AnsiString("a\x81\x0D" "b"),   // lead byte before a control byte
-            AnsiString("\x80\xFF"),        // bytes that start no code
+            AnsiString("\x81"), // lead byte at the very end
+            AnsiString("a\x81\x0D"
+                       "b"),                // lead byte before a control byte
+            AnsiString("\x80\xFF"),         // bytes that start no code
             AnsiString("\xB0\xA1\x81\x30"), // a four-byte code cut short
         };
         for (const AnsiString& bytes : samples)
             QCOMPARE(Hex(Narrow(Widen(bytes))), Hex(bytes));
     }
 
-    void everyDoubleByteCodeRoundTrips()
-    {
+    void everyDoubleByteCodeRoundTrips() {
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
             for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F)

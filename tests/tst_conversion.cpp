@@ -14,8 +14,7 @@ namespace {
 
 /// A small dictionary with the straddle of the program's documentation: 殡 "bìn" holds AC 6E, the key
 /// of 琻, which comes after it.
-std::vector<AnsiString> Fixture()
-{
+std::vector<AnsiString> Fixture() {
     std::vector<AnsiString> lines;
     for (const char* line : {"好hǎo", "青qīng", "石shí", "书shū", "院yuàn", "殡bìn", "琻jīn"})
         lines.push_back(Gbk(line));
@@ -24,8 +23,7 @@ std::vector<AnsiString> Fixture()
 
 /// Each entry on its own, one replacement after the other: the walk without any batching.
 AnsiString EntryByEntry(const std::vector<AnsiString>& dictionary, const AnsiString& input, bool spaced,
-                        bool annotated)
-{
+                        bool annotated) {
     AnsiString output = input;
     for (const AnsiString& line : dictionary) {
         const AnsiString key = AnsiText::FirstChar(line);
@@ -41,12 +39,11 @@ AnsiString EntryByEntry(const std::vector<AnsiString>& dictionary, const AnsiStr
 /// One left-to-right pass, a character at a time by the lead-byte rule: what the walk must give for a
 /// dictionary of unique double-byte keys.
 AnsiString OnePass(const std::vector<AnsiString>& dictionary, const AnsiString& input, bool spaced,
-                   bool annotated)
-{
+                   bool annotated) {
     std::map<AnsiString, AnsiString> readings;
     for (const AnsiString& line : dictionary)
-        readings.emplace(line.substr(0, 2), StyledReading(line.substr(0, 2), line.substr(2), spaced,
-                                                          annotated && spaced));
+        readings.emplace(line.substr(0, 2),
+                         StyledReading(line.substr(0, 2), line.substr(2), spaced, annotated && spaced));
     AnsiString output;
     for (std::size_t i = 0; i < input.size();) {
         const bool pair = AnsiText::IsLeadByte(static_cast<unsigned char>(input[i])) && i + 1 < input.size();
@@ -58,8 +55,7 @@ AnsiString OnePass(const std::vector<AnsiString>& dictionary, const AnsiString& 
     return output;
 }
 
-AnsiString Convert(TFakeForm1& form)
-{
+AnsiString Convert(TFakeForm1& form) {
     ConvertWalk(form);
     return form.pinyin;
 }
@@ -70,8 +66,7 @@ class TestConversion : public QObject {
     Q_OBJECT
 
 private slots:
-    void styles_data()
-    {
+    void styles_data() {
         QTest::addColumn<AnsiString>("input");
         QTest::addColumn<bool>("spaced");
         QTest::addColumn<bool>("annotated");
@@ -79,13 +74,12 @@ private slots:
         QTest::newRow("spaced, default options") << Gbk("好") << true << false << Gbk(" hǎo ");
         QTest::newRow("spaced, two spaces between readings")
             << Gbk("青石书院") << true << false << Gbk(" qīng  shí  shū  yuàn ");
-        QTest::newRow("annotated")
-            << Gbk("青石书院") << true << true << Gbk(" 青(qīng)  石(shí)  书(shū)  院(yuàn) ");
+        QTest::newRow("annotated") << Gbk("青石书院") << true << true
+                                   << Gbk(" 青(qīng)  石(shí)  书(shū)  院(yuàn) ");
         QTest::newRow("plain") << Gbk("青石书院") << false << false << Gbk("qīngshíshūyuàn");
         QTest::newRow("annotated ticked, spaced not: plain")
             << Gbk("青石书院") << false << true << Gbk("qīngshíshūyuàn");
-        QTest::newRow("line breaks pass through")
-            << Gbk("好\r\n1") << true << false << Gbk(" hǎo \r\n1");
+        QTest::newRow("line breaks pass through") << Gbk("好\r\n1") << true << false << Gbk(" hǎo \r\n1");
         QTest::newRow("empty input") << AnsiString() << true << false << AnsiString();
         QTest::newRow("no dictionary character")
             << Gbk("abc，123。中") << true << false << Gbk("abc，123。中");
@@ -96,8 +90,7 @@ private slots:
         QTest::newRow("malformed bytes pass through")
             << AnsiString("\xBA\xC3\x81") << true << false << Gbk(" hǎo ") + "\x81";
     }
-    void styles()
-    {
+    void styles() {
         QFETCH(AnsiString, input);
         QFETCH(bool, spaced);
         QFETCH(bool, annotated);
@@ -116,8 +109,7 @@ private slots:
         }
     }
 
-    void unusualEntries_data()
-    {
+    void unusualEntries_data() {
         QTest::addColumn<std::vector<AnsiString>>("dictionary");
         QTest::addColumn<AnsiString>("input");
         QTest::addColumn<bool>("spaced");
@@ -125,8 +117,8 @@ private slots:
         QTest::addColumn<AnsiString>("output");
         using D = std::vector<AnsiString>;
         QTest::newRow("empty dictionary list") << D{} << Gbk("好") << true << false << Gbk("好");
-        QTest::newRow("empty line passes") << D{"", Gbk("好hǎo")} << Gbk("好") << true << false
-                                           << Gbk(" hǎo ");
+        QTest::newRow("empty line passes")
+            << D{"", Gbk("好hǎo")} << Gbk("好") << true << false << Gbk(" hǎo ");
         QTest::newRow("key alone, plain") << D{Gbk("好")} << Gbk("a好b") << false << false << Gbk("ab");
         QTest::newRow("key alone, spaced") << D{Gbk("好")} << Gbk("a好b") << true << false << Gbk("a  b");
         QTest::newRow("key alone, annotated")
@@ -142,8 +134,7 @@ private slots:
         QTest::newRow("reading holding a later key")
             << D{Gbk("好青"), Gbk("青qīng")} << Gbk("好青") << false << false << Gbk("qīngqīng");
     }
-    void unusualEntries()
-    {
+    void unusualEntries() {
         QFETCH(std::vector<AnsiString>, dictionary);
         QFETCH(AnsiString, input);
         QFETCH(bool, spaced);
@@ -160,8 +151,7 @@ private slots:
         }
     }
 
-    void handsEventsOverOncePerEntryAndShowsEachEntry()
-    {
+    void handsEventsOverOncePerEntryAndShowsEachEntry() {
         TFakeForm1 form;
         form.dictionary = Fixture();
         form.hanzi = ""; // the walk runs over every entry all the same
@@ -182,8 +172,7 @@ private slots:
         QCOMPARE(paced.boxesAtEvents[2], std::make_pair(Gbk("殡"), Gbk("bìn")));
     }
 
-    void liveWalk_data()
-    {
+    void liveWalk_data() {
         // At the round of events before the given entry, something happens in the window.
         QTest::addColumn<int>("entry");
         QTest::addColumn<int>("action");
@@ -193,15 +182,12 @@ private slots:
             << 1 << int(UntickSpaced) << Gbk(" hǎo qīng");
         QTest::newRow("option ticked applies to the entries that follow")
             << 1 << int(TickAnnotated) << Gbk(" hǎo  青(qīng) ");
-        QTest::newRow("input edited: later presence tests only")
-            << 1 << int(DropFromInput) << Gbk(" hǎo 青");
+        QTest::newRow("input edited: later presence tests only") << 1 << int(DropFromInput) << Gbk(" hǎo 青");
         QTest::newRow("output edited: the walk goes on from the edit")
             << 1 << int(EditOutput) << Gbk("[ qīng ]");
-        QTest::newRow("second Convert runs a nested conversion")
-            << 1 << int(NestedPlain) << Gbk("hǎoqīng");
+        QTest::newRow("second Convert runs a nested conversion") << 1 << int(NestedPlain) << Gbk("hǎoqīng");
     }
-    void liveWalk()
-    {
+    void liveWalk() {
         QFETCH(int, entry);
         QFETCH(int, action);
         QFETCH(AnsiString, output);
@@ -214,10 +200,18 @@ private slots:
                 return;
             fired = true;
             switch (action) {
-            case 0: f.spaced = false; break;
-            case 1: f.annotated = true; break;
-            case 2: f.hanzi = Gbk("好"); break;
-            case 3: f.pinyin = Gbk("[青]"); break;
+            case 0:
+                f.spaced = false;
+                break;
+            case 1:
+                f.annotated = true;
+                break;
+            case 2:
+                f.hanzi = Gbk("好");
+                break;
+            case 3:
+                f.pinyin = Gbk("[青]");
+                break;
             case 4:
                 f.spaced = false;
                 ConvertWalk(f);
@@ -230,8 +224,7 @@ private slots:
         QVERIFY(form.messages.empty());
     }
 
-    void typedIntoTheEntryBoxesIsUsed()
-    {
+    void typedIntoTheEntryBoxesIsUsed() {
         TFakeForm1 form;
         form.dictionary = {Gbk("青qīng")};
         form.hanzi = Gbk("好青");
@@ -239,14 +232,12 @@ private slots:
         QCOMPARE(Hex(Convert(form)), Hex(Gbk(" qīng 青")));
     }
 
-    void errorInTheWalkShowsTheFixedMessage_data()
-    {
+    void errorInTheWalkShowsTheFixedMessage_data() {
         QTest::addColumn<int>("pumpEvery");
         QTest::newRow("events before every entry") << 1;
         QTest::newRow("no events during the walk") << 0;
     }
-    void errorInTheWalkShowsTheFixedMessage()
-    {
+    void errorInTheWalkShowsTheFixedMessage() {
         QFETCH(int, pumpEvery);
         TFakeForm1 form;
         form.dictionary = Fixture();
@@ -263,8 +254,7 @@ private slots:
         QCOMPARE(form.itemsRead, 3);
     }
 
-    void errorsOutsideTheWalkEscape()
-    {
+    void errorsOutsideTheWalkEscape() {
         struct TBrokenOutput : TFakeForm1 {
             void SetPinyinText(const AnsiString&) override { throw std::runtime_error("output box gone"); }
         } form;
@@ -273,14 +263,12 @@ private slots:
         QVERIFY(form.messages.empty());
     }
 
-    void matchesEntryByEntryOnRandomText_data()
-    {
+    void matchesEntryByEntryOnRandomText_data() {
         QTest::addColumn<bool>("wellFormed");
         QTest::newRow("unique double-byte keys, pinyin readings") << true;
         QTest::newRow("any keys and readings") << false;
     }
-    void matchesEntryByEntryOnRandomText()
-    {
+    void matchesEntryByEntryOnRandomText() {
         QFETCH(bool, wellFormed);
         std::mt19937 random(wellFormed ? 1223 : 2006);
         auto byte = [&](unsigned lo, unsigned hi) { return char(lo + random() % (hi - lo + 1)); };
@@ -310,12 +298,24 @@ private slots:
             AnsiString input;
             for (int c = 0, length = int(random() % 30); c < length; ++c) {
                 switch (random() % 6) {
-                case 0: input += keys[random() % keys.size()]; break;
-                case 1: input += tones[random() % tones.size()]; break;
-                case 2: input += "\r\n"; break;
-                case 3: input += Gbk("한"); break;
-                case 4: input += byte(0x61, 0x6F); break;
-                default: input += {byte(0xA8, 0xAD), byte(0x40, 0xFE)}; break;
+                case 0:
+                    input += keys[random() % keys.size()];
+                    break;
+                case 1:
+                    input += tones[random() % tones.size()];
+                    break;
+                case 2:
+                    input += "\r\n";
+                    break;
+                case 3:
+                    input += Gbk("한");
+                    break;
+                case 4:
+                    input += byte(0x61, 0x6F);
+                    break;
+                default:
+                    input += {byte(0xA8, 0xAD), byte(0x40, 0xFE)};
+                    break;
                 }
             }
             if (!wellFormed && random() % 3 == 0)
@@ -334,11 +334,12 @@ private slots:
                 form.pumpEvery = pumpEvery;
                 const AnsiString output = Convert(form);
                 if (output != expected)
-                    QFAIL(qPrintable(QStringLiteral("iteration %1, events every %2: input %3 gave %4, not %5")
-                                         .arg(iteration)
-                                         .arg(pumpEvery)
-                                         .arg(QString::fromLatin1(Hex(input)), QString::fromLatin1(Hex(output)),
-                                              QString::fromLatin1(Hex(expected)))));
+                    QFAIL(
+                        qPrintable(QStringLiteral("iteration %1, events every %2: input %3 gave %4, not %5")
+                                       .arg(iteration)
+                                       .arg(pumpEvery)
+                                       .arg(QString::fromLatin1(Hex(input)), QString::fromLatin1(Hex(output)),
+                                            QString::fromLatin1(Hex(expected)))));
             }
         }
     }

@@ -7,14 +7,17 @@ namespace AnsiText {
 
 namespace {
 
-constexpr bool IsDigit(unsigned char b) { return b >= 0x30 && b <= 0x39; }
+constexpr bool IsDigit(unsigned char b) {
+    return b >= 0x30 && b <= 0x39;
+}
 
-unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+unsigned char At(std::string_view s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
 
 } // namespace
 
-AnsiString FirstChar(std::string_view s)
-{
+AnsiString FirstChar(std::string_view s) {
     if (s.empty())
         return {};
     if (!IsLeadByte(At(s, 0)) || s.size() < 2)
@@ -24,23 +27,20 @@ AnsiString FirstChar(std::string_view s)
     return AnsiString(s.substr(0, 2));
 }
 
-std::size_t ByteFind(std::string_view p, std::string_view s)
-{
+std::size_t ByteFind(std::string_view p, std::string_view s) {
     if (p.empty() || s.empty())
         return 0;
     const std::size_t at = s.find(p);
     return at == std::string_view::npos ? 0 : at + 1;
 }
 
-void Delete(AnsiString& s, std::size_t k, std::size_t n)
-{
+void Delete(AnsiString& s, std::size_t k, std::size_t n) {
     if (k == 0 || k > s.size() || n == 0)
         return;
     s.erase(k - 1, std::min(n, s.size() - (k - 1)));
 }
 
-bool StartsCharacter(std::string_view s, std::size_t k)
-{
+bool StartsCharacter(std::string_view s, std::size_t k) {
     // A run of lead-range bytes always begins on a character boundary in well-formed text, so the
     // parity of the run before k tells whether k is a first or a second byte.
     std::size_t run = 0;
@@ -49,8 +49,7 @@ bool StartsCharacter(std::string_view s, std::size_t k)
     return run % 2 == 0;
 }
 
-AnsiString ReplaceAll(std::string_view s, std::string_view p, std::string_view n)
-{
+AnsiString ReplaceAll(std::string_view s, std::string_view p, std::string_view n) {
     if (p.empty())
         return AnsiString(s);
     AnsiString result;
@@ -78,23 +77,9 @@ AnsiString ReplaceAll(std::string_view s, std::string_view p, std::string_view n
     }
 }
 
-std::vector<AnsiString> SplitLines(std::string_view text)
-{
-    text = text.substr(0, std::min(text.size(), text.find('\0')));
-    std::vector<AnsiString> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
-    return lines;
+std::vector<AnsiString> SplitLines(std::string_view text) {
+    const auto views = SplitLineViews(text);
+    return std::vector<AnsiString>(views.begin(), views.end());
 }
 
 } // namespace AnsiText

@@ -16,7 +16,9 @@ using AnsiString = std::string;
 namespace AnsiText {
 
 /// True for the bytes 0x81..0xFE that open a two-byte character.
-constexpr bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+constexpr bool IsLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 /// The first character of s: "" for an empty s; two bytes when s starts with a lead byte that has a byte
 /// after it; the four bytes of a GB18030 four-byte sequence; otherwise the first byte.
@@ -44,5 +46,27 @@ AnsiString ReplaceAll(std::string_view s, std::string_view p, std::string_view n
 /// text after the last line end is an item only when not empty, an empty line between two line ends is
 /// an empty item. SplitLines("a\r\n\nb\r\n") == {"a", "", "b"}.
 std::vector<AnsiString> SplitLines(std::string_view text);
+
+/// The same split over any kind of characters, as views into text: the window splits the widened
+/// text of the dictionary file with it, line for line with the bytes.
+template <class Char>
+std::vector<std::basic_string_view<Char>> SplitLineViews(std::basic_string_view<Char> text) {
+    if (const std::size_t end = text.find(Char(0)); end != text.npos)
+        text = text.substr(0, end);
+    std::vector<std::basic_string_view<Char>> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Char c = text[i];
+        if (c != Char('\r') && c != Char('\n'))
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (c == Char('\r') && i + 1 < text.size() && text[i + 1] == Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
 
 } // namespace AnsiText

@@ -20,8 +20,7 @@ constexpr const char* kUtf16 = "UTF-16BE";
 /// One iconv descriptor per direction and thread, opened on first use.
 class TConverter {
 public:
-    TConverter(const char* to, const char* from) : cd(iconv_open(to, from))
-    {
+    TConverter(const char* to, const char* from) : cd(iconv_open(to, from)) {
         if (cd == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
     }
@@ -30,8 +29,7 @@ public:
     TConverter& operator=(const TConverter&) = delete;
 
     /// Converts as much of [in, in + inLeft) as it can into out; returns errno of the stop, 0 at the end.
-    int Run(const char*& in, std::size_t& inLeft, std::string& out, std::size_t unit)
-    {
+    int Run(const char*& in, std::size_t& inLeft, std::string& out, std::size_t unit) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         for (;;) {
             const std::size_t used = out.size();
@@ -52,22 +50,19 @@ private:
     iconv_t cd;
 };
 
-TConverter& Widener()
-{
+TConverter& Widener() {
     thread_local TConverter converter(kUtf16, "GB18030");
     return converter;
 }
 
-TConverter& Narrower()
-{
+TConverter& Narrower() {
     thread_local TConverter converter("GB18030", kUtf16);
     return converter;
 }
 
 } // namespace
 
-QString Widen(std::string_view bytes)
-{
+QString Widen(std::string_view bytes) {
     std::string utf16;
     utf16.reserve(bytes.size() * 2);
     const char* in = bytes.data();
@@ -84,8 +79,7 @@ QString Widen(std::string_view bytes)
     return QString(reinterpret_cast<const QChar*>(utf16.data()), qsizetype(utf16.size() / 2));
 }
 
-AnsiString Narrow(QStringView text)
-{
+AnsiString Narrow(QStringView text) {
     AnsiString out;
     out.reserve(std::size_t(text.size()) * 2);
     const char16_t* units = text.utf16();

@@ -27,18 +27,14 @@ public:
 class EFCreateError : public EMorvaneError {
 public:
     EFCreateError(const std::string& path, const std::string& reason)
-        : EMorvaneError("Cannot create file \"" + path + "\". " + reason)
-    {
-    }
+        : EMorvaneError("Cannot create file \"" + path + "\". " + reason) {}
 };
 
 /// A file that cannot be opened for reading.
 class EFOpenError : public EMorvaneError {
 public:
     EFOpenError(const std::string& path, const std::string& reason)
-        : EMorvaneError("Cannot open file \"" + path + "\". " + reason)
-    {
-    }
+        : EMorvaneError("Cannot open file \"" + path + "\". " + reason) {}
 };
 
 /// A write that fell short, as on a full disk.
@@ -69,4 +65,10 @@ public:
 class EFolderError : public EMorvaneError {
 public:
     explicit EFolderError(const std::string& reason) : EMorvaneError(reason) {}
+};
+
+/// A picture of an unknown kind or with bad data.
+class EInvalidGraphic : public EMorvaneError {
+public:
+    explicit EInvalidGraphic(const std::string& message) : EMorvaneError(message) {}
 };

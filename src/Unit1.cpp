@@ -1,0 +1,259 @@
+#include "Unit1.h"
+
+#include "res.h"
+#include "ui_TForm1.h"
+
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/FileStream.h"
+#include "platform/ShellFolder.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QUrl>
+
+namespace {
+
+/// The boxes keep lines as LF; the program's text has CR LF between lines.
+QString ToBoxText(const AnsiString& bytes) {
+    QString text = CodePage::Widen(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+AnsiString FromBoxText(QString text) {
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return CodePage::Narrow(text);
+}
+
+/// "宋体" is the window's face; Linux has none of that name, so it stands for an installed Song
+/// (Ming) face, with CJK faces behind it for what that one lacks.
+QFont SongFont(int pixels) {
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("宋体"),
+                                   {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                                    QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                                    QStringLiteral("WenQuanYi Zen Hei"),
+                                    QStringLiteral("Droid Sans Fallback")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm1>()) {
+    ui->setupUi(this);
+    PageControl1 = ui->PageControl1;
+    TabSheet1 = ui->TabSheet1;
+    Buttonclose = ui->Buttonclose;
+    MemoHanzi = ui->MemoHanzi;
+    MemoPinyin = ui->MemoPinyin;
+    Label3 = ui->Label3;
+    Buttonhtop = ui->Buttonhtop;
+    Edithz = ui->Edithz;
+    Editpy = ui->Editpy;
+    Label4 = ui->Label4;
+    Label5 = ui->Label5;
+    TabSheet2 = ui->TabSheet2;
+    GroupBox1 = ui->GroupBox1;
+    ListBoxdic = ui->ListBoxdic;
+    CheckBoxpykg = ui->CheckBoxpykg;
+    Image1 = ui->Image1;
+    Buttonabout = ui->Buttonabout;
+    CheckBoxallph = ui->CheckBoxallph;
+
+    // Fixed size, minimise and close but no maximise, at the designed place.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(553, 380);
+    move(271, 134);
+    setWindowIcon(QIcon(QStringLiteral(":/Morvane.png")));
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+    // Designer layouts carry point sizes only; the window's fonts are set in pixels.
+    setFont(SongFont(12));
+    MemoPinyin->setFont(SongFont(14));
+
+    connect(Buttonclose, &QPushButton::clicked, this, Events::Guarded([this] { ButtoncloseClick(); }));
+    connect(Buttonhtop, &QPushButton::clicked, this, Events::Guarded([this] { ButtonhtopClick(); }));
+    connect(Buttonabout, &QPushButton::clicked, this, Events::Guarded([this] { ButtonaboutClick(); }));
+    connect(CheckBoxallph, &QCheckBox::toggled, this, Events::Guarded([this] { CheckBoxallphClick(); }));
+    connect(MemoHanzi, &QPlainTextEdit::textChanged, this, [this] { hanziStale = true; });
+    connect(MemoPinyin, &QPlainTextEdit::textChanged, this, [this] { pinyinStale = !settingPinyin; });
+
+    MemoHanzi->setFocus();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::ButtoncloseClick() {
+    close();
+}
+
+void TForm1::FormCreate() {
+    const QString path = SpecialFolderPath(kDictionaryFolder) + QStringLiteral("/diclist.txt");
+    ExtractResourceToFile(QStringLiteral("diclist"), QStringLiteral("txt"), path);
+    TFileStream file(path, TFileStream::OpenReadDenyWrite);
+    LoadDictionaryList(file.ReadAll());
+    file.Close();
+    GroupBox1->setTitle(QStringLiteral("汉字拼音库：共%1条").arg(ListBoxdic->count()));
+}
+
+void TForm1::LoadDictionaryList(const AnsiString& text) {
+    const auto lines = AnsiText::SplitLines(text);
+    // Widen the file once and split it the same way: line ends are single bytes that no multi-byte
+    // code contains, so the two splits agree line for line.
+    const QString wide = CodePage::Widen(text.substr(0, text.find('\0')));
+    const auto wideLines = AnsiText::SplitLineViews(
+        std::u16string_view(reinterpret_cast<const char16_t*>(wide.utf16()), std::size_t(wide.size())));
+    QStringList items;
+    items.reserve(qsizetype(lines.size()));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (wideLines.size() == lines.size())
+            items.append(
+                QString(reinterpret_cast<const QChar*>(wideLines[i].data()), qsizetype(wideLines[i].size())));
+        else
+            items.append(CodePage::Widen(lines[i]));
+    }
+
+    ListBoxdic->setUpdatesEnabled(false);
+    ListBoxdic->clear();
+    dictionaryLines.clear();
+    try {
+        ListBoxdic->addItems(items);
+        dictionaryLines = lines;
+    } catch (const std::bad_alloc&) {
+        // The list keeps the items it took; the byte copy follows it.
+        dictionaryLines.assign(
+            lines.begin(),
+            lines.begin() + std::min<std::ptrdiff_t>(ListBoxdic->count(), std::ptrdiff_t(lines.size())));
+        ListBoxdic->setUpdatesEnabled(true);
+        throw EStringListError();
+    }
+    ListBoxdic->setUpdatesEnabled(true);
+}
+
+void TForm1::ButtonhtopClick() {
+    ++walks;
+    try {
+        ConvertWalk(*this);
+    } catch (...) {
+        --walks;
+        throw;
+    }
+    --walks;
+    if (walks == 0 && closeAsked) {
+        closeAsked = false;
+        close();
+    }
+}
+
+void TForm1::ButtonaboutClick() {
+    QUrl address;
+    address.setScheme(QStringLiteral("https"));
+    address.setHost(QString::fromLatin1(kHomePageHost));
+    address.setPath(QStringLiteral("/"));
+    address.setQuery(QStringLiteral("Morvane=Morvane"));
+    ShellFolder::OpenWebAddress(address);
+}
+
+void TForm1::CheckBoxallphClick() {
+    if (CheckBoxallph->isChecked())
+        CheckBoxpykg->setChecked(true);
+}
+
+QString TForm1::SpecialFolderPath(int folder) {
+    if (folder != kDictionaryFolder)
+        throw EFolderError("No per-user folder stands for special folder " + std::to_string(folder));
+    return ShellFolder::StateFolder();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A close asked for during Convert waits until the walk has finished.
+    if (walks > 0) {
+        closeAsked = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+AnsiString TForm1::HanziText() {
+    if (hanziStale) {
+        hanziBytes = FromBoxText(MemoHanzi->toPlainText());
+        hanziStale = false;
+    }
+    return hanziBytes;
+}
+
+AnsiString TForm1::PinyinText() {
+    if (pinyinStale) {
+        pinyinBytes = FromBoxText(MemoPinyin->toPlainText());
+        pinyinStale = false;
+    }
+    return pinyinBytes;
+}
+
+void TForm1::SetPinyinText(const AnsiString& text) {
+    if (!pinyinStale && text == pinyinBytes)
+        return;
+    settingPinyin = true;
+    try {
+        MemoPinyin->setPlainText(ToBoxText(text));
+    } catch (...) {
+        settingPinyin = false;
+        pinyinStale = true;
+        throw;
+    }
+    settingPinyin = false;
+    pinyinBytes = text;
+    pinyinStale = false;
+}
+
+AnsiString TForm1::EdithzText() {
+    return CodePage::Narrow(Edithz->text());
+}
+void TForm1::SetEdithzText(const AnsiString& text) {
+    Edithz->setText(CodePage::Widen(text));
+}
+AnsiString TForm1::EditpyText() {
+    return CodePage::Narrow(Editpy->text());
+}
+void TForm1::SetEditpyText(const AnsiString& text) {
+    Editpy->setText(CodePage::Widen(text));
+}
+
+int TForm1::DictionaryCount() {
+    return ListBoxdic->count();
+}
+
+AnsiString TForm1::DictionaryItem(int i) {
+    // The list and its byte copy are filled together and the user cannot change the list.
+    if (i < 0 || i >= ListBoxdic->count())
+        throw std::out_of_range("List index out of bounds (" + std::to_string(i) + ")");
+    return dictionaryLines.at(std::size_t(i));
+}
+
+bool TForm1::SpacedOption() {
+    return CheckBoxpykg->isChecked();
+}
+bool TForm1::AnnotatedOption() {
+    return CheckBoxallph->isChecked();
+}
+bool TForm1::MessagesDue() {
+    return pacer.Due();
+}
+void TForm1::ProcessMessages() {
+    pacer.ProcessMessages();
+}
+
+void TForm1::ShowMessageDialog(std::string_view utf8Message) {
+    Dialogs::ShowMessageDialog(QString::fromUtf8(utf8Message.data(), qsizetype(utf8Message.size())));
+}
