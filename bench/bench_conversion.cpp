@@ -29,8 +29,7 @@ std::atomic<bool> heapCounting{false};
 std::atomic<long long> heapInUse{0};
 std::atomic<long long> heapPeak{0};
 
-void CountAllocated(void* p)
-{
+void CountAllocated(void* p) {
     if (!heapCounting.load(std::memory_order_relaxed))
         return;
     const auto size = static_cast<long long>(malloc_usable_size(p));
@@ -40,45 +39,48 @@ void CountAllocated(void* p)
     }
 }
 
-void CountFreed(void* p)
-{
+void CountFreed(void* p) {
     if (p && heapCounting.load(std::memory_order_relaxed))
         heapInUse.fetch_sub(static_cast<long long>(malloc_usable_size(p)), std::memory_order_relaxed);
 }
 
-void StartHeapCount()
-{
+void StartHeapCount() {
     heapInUse = 0;
     heapPeak = 0;
     heapCounting = true;
 }
 
 /// The peak of the bytes in use since StartHeapCount.
-long long StopHeapCount()
-{
+long long StopHeapCount() {
     heapCounting = false;
     return heapPeak;
 }
 
 } // namespace
 
-void* operator new(std::size_t size)
-{
+void* operator new(std::size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p)
         throw std::bad_alloc();
     CountAllocated(p);
     return p;
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept
-{
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
     CountFreed(p);
     std::free(p);
 }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
 
 namespace {
 
@@ -90,9 +92,7 @@ class TBenchForm : public IConvertForm {
 public:
     TBenchForm(const std::vector<AnsiString>& dictionary, AnsiString hanzi, TStyle style)
         : dictionary(dictionary), hanzi(std::move(hanzi)), spaced(style != TStyle::Plain),
-          annotated(style == TStyle::Annotated)
-    {
-    }
+          annotated(style == TStyle::Annotated) {}
 
     const std::vector<AnsiString>& dictionary;
     AnsiString hanzi;
@@ -121,8 +121,7 @@ public:
 
 /// The conversion in one pass from left to right: a lead byte 0x81..0xFE and the byte after it make a
 /// character, every other byte is one; a character with an entry becomes its reading in the style.
-AnsiString Reference(const std::vector<AnsiString>& dictionary, std::string_view input, TStyle style)
-{
+AnsiString Reference(const std::vector<AnsiString>& dictionary, std::string_view input, TStyle style) {
     std::unordered_map<std::string_view, AnsiString> readings;
     for (const AnsiString& line : dictionary) {
         const std::string_view key = std::string_view(line).substr(0, 2);
@@ -152,30 +151,26 @@ AnsiString Reference(const std::vector<AnsiString>& dictionary, std::string_view
 }
 
 /// The offset of the first byte where a and b differ, or the length of the shorter.
-std::size_t FirstDifference(std::string_view a, std::string_view b)
-{
+std::size_t FirstDifference(std::string_view a, std::string_view b) {
     return std::size_t(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
 }
 
 /// The offset and, in hex, the bytes of s around it: what a failed comparison shows of a long text.
-QByteArray Around(std::string_view s, std::size_t at)
-{
+QByteArray Around(std::string_view s, std::size_t at) {
     const std::size_t from = at < 16 ? 0 : at - 16;
     const std::string_view bytes = s.substr(from, 32);
     return "at " + QByteArray::number(qulonglong(at)) + ": " +
            QByteArray(bytes.data(), qsizetype(bytes.size())).toHex(' ').toUpper();
 }
 
-std::optional<AnsiString> ReadFile(const QString& path)
-{
+std::optional<AnsiString> ReadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll().toStdString();
 }
 
-QString CorpusFolder()
-{
+QString CorpusFolder() {
     if (!qEnvironmentVariableIsEmpty("MORVANE_BENCH_CORPUS"))
         return qEnvironmentVariable("MORVANE_BENCH_CORPUS");
     return QStringLiteral(MORVANE_BENCH_CORPUS_DIR);
@@ -192,16 +187,14 @@ class BenchConversion : public QObject {
     QByteArray checkedRow;
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         const std::optional<AnsiString> text = ReadFile(QStringLiteral(MORVANE_BENCH_DICTIONARY));
         QVERIFY2(text, "cannot read the dictionary " MORVANE_BENCH_DICTIONARY);
         dictionary = AnsiText::SplitLines(*text);
         QVERIFY(!dictionary.empty());
     }
 
-    void walk_data()
-    {
+    void walk_data() {
         QTest::addColumn<QString>("corpusFile"); // empty for the default input
         QTest::addColumn<TStyle>("style");
         QTest::newRow("default input, spaced") << QString() << TStyle::Spaced;
@@ -211,8 +204,7 @@ private slots:
         QTest::newRow("1 MB, annotated") << QStringLiteral("poetry-1m.gb18030.txt") << TStyle::Annotated;
     }
 
-    void walk()
-    {
+    void walk() {
         QFETCH(QString, corpusFile);
         QFETCH(TStyle, style);
 
@@ -237,9 +229,10 @@ private slots:
             QVERIFY(form.messages.empty());
             const std::size_t at = FirstDifference(form.pinyin, expected);
             QCOMPARE(Around(form.pinyin, at), Around(expected, at));
-            qInfo("peak heap during walk: %lld bytes = %.1f × output size (input %zu bytes, output %zu bytes)",
-                  peak, double(peak) / double(std::max<std::size_t>(expected.size(), 1)), form.hanzi.size(),
-                  expected.size());
+            qInfo(
+                "peak heap during walk: %lld bytes = %.1f × output size (input %zu bytes, output %zu bytes)",
+                peak, double(peak) / double(std::max<std::size_t>(expected.size(), 1)), form.hanzi.size(),
+                expected.size());
             checkedRow = QTest::currentDataTag();
         }
 

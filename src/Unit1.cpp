@@ -100,10 +100,15 @@ void TForm1::ButtoncloseClick() {
 void TForm1::FormCreate() {
     const QString path = SpecialFolderPath(kDictionaryFolder) + QStringLiteral("/diclist.txt");
     ExtractResourceToFile(QStringLiteral("diclist"), QStringLiteral("txt"), path);
+    LoadDictionary(path);
+    GroupBox1->setTitle(QStringLiteral("汉字拼音库：共%1条").arg(ListBoxdic->count()));
+}
+
+void TForm1::LoadDictionary(const QString& path)
+{
     TFileStream file(path, TFileStream::OpenReadDenyWrite);
     LoadDictionaryList(file.ReadAll());
     file.Close();
-    GroupBox1->setTitle(QStringLiteral("汉字拼音库：共%1条").arg(ListBoxdic->count()));
 }
 
 void TForm1::LoadDictionaryList(const AnsiString& text) {

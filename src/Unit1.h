@@ -94,8 +94,12 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+public:
+    /// Loads the dictionary file at path into ListBoxdic, one item a line, and keeps a byte copy of the
+    /// items beside it for the walk. The file is kept from other writers while it is read.
+    void LoadDictionary(const QString& path);
+
 private:
-    /// Fills ListBoxdic, and the byte copy of its items beside it, from the text of a dictionary file.
     void LoadDictionaryList(const AnsiString& text);
 
     std::unique_ptr<Ui::TForm1> ui;

@@ -20,7 +20,10 @@ TFileStream::TFileStream(const QString& path, TMode mode) {
     int error = fd < 0 ? errno : 0;
     if (!error && ::flock(fd, (create ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
         error = errno;
-    if (!error && create && ::ftruncate(fd, 0) != 0)
+    struct stat info {};
+    if (!error && ::fstat(fd, &info) != 0)
+        error = errno;
+    if (!error && create && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)
         error = errno;
     if (error) {
         if (fd >= 0)
