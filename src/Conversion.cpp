@@ -62,6 +62,12 @@ bool KeepsBoundaries(std::string_view n) {
 class TWalk {
 public:
     explicit TWalk(IConvertForm& form) : form(form) {}
+    ~TWalk() {
+        for (const unsigned code : groupKeys)
+            groupReading[code] = 0;
+    }
+    TWalk(const TWalk&) = delete;
+    TWalk& operator=(const TWalk&) = delete;
 
     void Run() {
         const int count = form.DictionaryCount();
@@ -269,10 +275,14 @@ private:
     bool boxesShown = true;
 
     // The pending group: readings by key pair code (slot + 1, 0 for none), and the pairs that start on
-    // a boundary inside its readings.
-    std::unique_ptr<std::array<std::uint32_t, 65536>> groupReadingTable =
-        std::make_unique<std::array<std::uint32_t, 65536>>();
-    std::array<std::uint32_t, 65536>& groupReading = *groupReadingTable;
+    // a boundary inside its readings. The table is large and mostly empty, so it is made once per thread
+    // and handed back clean; a nested walk finds it clean too, as the group is applied before events.
+    using TSlotTable = std::array<std::uint32_t, 65536>;
+    static TSlotTable& SlotTable() {
+        thread_local const std::unique_ptr<TSlotTable> table = std::make_unique<TSlotTable>();
+        return *table;
+    }
+    TSlotTable& groupReading = SlotTable();
     std::vector<unsigned> groupKeys;
     std::vector<AnsiString> groupReadings;
     TPairSet inReadings;
