@@ -18,8 +18,7 @@ struct TBoxRecord {
 
 class TFormFixture {
 public:
-    TFormFixture()
-    {
+    TFormFixture() {
         JpegImage::Register();
         Dialogs::SetApplicationTitle(QStringLiteral("墨韵通"));
         Dialogs::SetSink([this](Dialogs::TKind kind, const QString& text) { boxes.push_back({kind, text}); });
@@ -30,8 +29,7 @@ public:
     QString DictionaryPath() const { return stateHome.path() + QStringLiteral("/morvane/diclist.txt"); }
 
     /// Starts the window as the program does: constructed, then FormCreate through the standard report.
-    std::unique_ptr<TForm1> Start()
-    {
+    std::unique_ptr<TForm1> Start() {
         auto form = std::make_unique<TForm1>();
         Events::Guarded([&] { form->FormCreate(); })();
         return form;

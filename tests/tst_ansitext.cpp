@@ -1,4 +1,5 @@
 #include "Gbk.h"
+#include "Models.h"
 #include "platform/AnsiText.h"
 
 #include <QTest>
@@ -9,29 +10,6 @@ using namespace AnsiText;
 
 Q_DECLARE_METATYPE(AnsiString)
 Q_DECLARE_METATYPE(std::vector<AnsiString>)
-
-namespace {
-
-/// The boundary rule spelled out the slow way: each candidate is checked by walking back from it.
-AnsiString ReplaceAllModel(const AnsiString& s, const AnsiString& p, const AnsiString& n) {
-    AnsiString result;
-    AnsiString rest = s;
-    for (;;) {
-        std::size_t found = AnsiString::npos;
-        for (std::size_t k = 0; k + p.size() <= rest.size(); ++k) {
-            if (rest.compare(k, p.size(), p) == 0 && StartsCharacter(rest, k)) {
-                found = k;
-                break;
-            }
-        }
-        if (found == AnsiString::npos)
-            return result + rest;
-        result += rest.substr(0, found) + n;
-        rest = rest.substr(found + p.size());
-    }
-}
-
-} // namespace
 
 class TestAnsiText : public QObject {
     Q_OBJECT
@@ -113,7 +91,7 @@ private slots:
         QFETCH(AnsiString, replacement);
         QFETCH(AnsiString, result);
         QCOMPARE(Hex(ReplaceAll(text, pattern, replacement)), Hex(result));
-        QCOMPARE(Hex(ReplaceAllModel(text, pattern, replacement)), Hex(result));
+        QCOMPARE(Hex(Models::ReplaceAll(text, pattern, replacement)), Hex(result));
     }
 
     void replaceAllMatchesTheBoundaryRuleOnRandomText() {
@@ -131,7 +109,7 @@ private slots:
             const AnsiString pattern = pick(1 + random() % 3);
             const AnsiString replacement = pick(random() % 4);
             const AnsiString fast = ReplaceAll(text, pattern, replacement);
-            const AnsiString slow = ReplaceAllModel(text, pattern, replacement);
+            const AnsiString slow = Models::ReplaceAll(text, pattern, replacement);
             if (fast != slow)
                 QFAIL(qPrintable(QStringLiteral("iteration %1: text %2 pattern %3: %4 vs %5")
                                      .arg(iteration)
@@ -158,6 +136,7 @@ private slots:
         QFETCH(AnsiString, text);
         QFETCH(std::vector<AnsiString>, lines);
         QCOMPARE(SplitLines(text), lines);
+        QCOMPARE(Models::SplitLines(text), lines);
     }
 };
 

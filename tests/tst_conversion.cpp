@@ -1,9 +1,9 @@
 #include "FakeForm1.h"
 #include "Gbk.h"
+#include "Models.h"
 
 #include <QTest>
 
-#include <map>
 #include <random>
 #include <stdexcept>
 
@@ -19,40 +19,6 @@ std::vector<AnsiString> Fixture() {
     for (const char* line : {"好hǎo", "青qīng", "石shí", "书shū", "院yuàn", "殡bìn", "琻jīn"})
         lines.push_back(Gbk(line));
     return lines;
-}
-
-/// Each entry on its own, one replacement after the other: the walk without any batching.
-AnsiString EntryByEntry(const std::vector<AnsiString>& dictionary, const AnsiString& input, bool spaced,
-                        bool annotated) {
-    AnsiString output = input;
-    for (const AnsiString& line : dictionary) {
-        const AnsiString key = AnsiText::FirstChar(line);
-        AnsiString reading = line;
-        AnsiText::Delete(reading, AnsiText::ByteFind(key, reading), key.size());
-        if (AnsiText::ByteFind(key, input) == 0)
-            continue;
-        output = AnsiText::ReplaceAll(output, key, StyledReading(key, reading, spaced, annotated && spaced));
-    }
-    return output;
-}
-
-/// One left-to-right pass, a character at a time by the lead-byte rule: what the walk must give for a
-/// dictionary of unique double-byte keys.
-AnsiString OnePass(const std::vector<AnsiString>& dictionary, const AnsiString& input, bool spaced,
-                   bool annotated) {
-    std::map<AnsiString, AnsiString> readings;
-    for (const AnsiString& line : dictionary)
-        readings.emplace(line.substr(0, 2),
-                         StyledReading(line.substr(0, 2), line.substr(2), spaced, annotated && spaced));
-    AnsiString output;
-    for (std::size_t i = 0; i < input.size();) {
-        const bool pair = AnsiText::IsLeadByte(static_cast<unsigned char>(input[i])) && i + 1 < input.size();
-        const AnsiString character = input.substr(i, pair ? 2 : 1);
-        const auto found = readings.find(character);
-        output += found == readings.end() ? character : found->second;
-        i += character.size();
-    }
-    return output;
 }
 
 AnsiString Convert(TFakeForm1& form) {
@@ -281,7 +247,8 @@ private slots:
                 AnsiString key = {byte(0xA8, 0xAD), byte(0x6E, 0xB0)};
                 if (!wellFormed && random() % 4 == 0)
                     key = AnsiString(1, byte(0x61, 0x63)); // a one-byte key
-                if (wellFormed && std::find(keys.begin(), keys.end(), key) != keys.end())
+                const bool toneLetter = key[0] == '\xA8' && static_cast<unsigned char>(key[1]) >= 0xA1;
+                if (wellFormed && (toneLetter || std::find(keys.begin(), keys.end(), key) != keys.end()))
                     continue;
                 keys.push_back(key);
                 AnsiString reading;
@@ -322,9 +289,9 @@ private slots:
                 input += byte(0x81, 0xFE); // a lead byte at the very end
             const bool spaced = random() % 3 != 0;
             const bool annotated = random() % 2 == 0;
-            const AnsiString expected = EntryByEntry(dictionary, input, spaced, annotated);
+            const AnsiString expected = Models::EntryByEntry(dictionary, input, spaced, annotated);
             if (wellFormed)
-                QCOMPARE(Hex(OnePass(dictionary, input, spaced, annotated)), Hex(expected));
+                QCOMPARE(Hex(Models::OnePass(dictionary, input, spaced, annotated)), Hex(expected));
             for (const int pumpEvery : {0, 1, 2, 5}) {
                 TFakeForm1 form;
                 form.dictionary = dictionary;

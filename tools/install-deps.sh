@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev
     fonts-arphic-uming
     unicode-data python3
+    clang libclang-rt-14-dev
     xvfb xauth
 )
 

@@ -15,7 +15,9 @@ namespace CodePage {
 /// The Unicode text of a code page 936 / GB18030 byte string.
 QString Widen(std::string_view bytes);
 
-/// The GB18030 bytes of a Unicode text. Lone surrogates other than the escaped bytes become "?".
+/// The GB18030 bytes of a Unicode text. Lone surrogates other than the escaped bytes become "?", and so
+/// do the 24 private-use points (U+E78D..U+E796 and 14 between U+E816 and U+E864) that GB18030 gave up
+/// when the characters they stood for got codes of their own.
 AnsiString Narrow(QStringView text);
 
 } // namespace CodePage
