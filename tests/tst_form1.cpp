@@ -4,6 +4,7 @@
 #include "platform/Picture.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,17 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+/// Stands in for the desktop's browser: records the web addresses it is asked to open.
+class TUrlRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -216,6 +228,16 @@ private slots:
         QVERIFY(stillOpenInside);
         QCOMPARE(form->MemoPinyin->toPlainText(), QStringLiteral(" qīng  shí  shū  yuàn "));
         QVERIFY(!form->isVisible());
+    }
+
+    void aboutOpensTheHomePage() {
+        TUrlRecorder browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+        QTest::mouseClick(form->Buttonabout, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(browser.opened,
+                 QList<QUrl>{QUrl(QStringLiteral("https://morvane.example.org/?Morvane=Morvane"))});
+        QVERIFY(fixture->boxes.empty());
     }
 
     void exitClosesTheWindow() {
