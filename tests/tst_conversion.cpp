@@ -266,7 +266,8 @@ private slots:
             for (int c = 0, length = int(random() % 30); c < length; ++c) {
                 switch (random() % 6) {
                 case 0:
-                    input += keys[random() % keys.size()];
+                    if (!keys.empty())
+                        input += keys[random() % keys.size()];
                     break;
                 case 1:
                     input += tones[random() % tones.size()];
