@@ -139,6 +139,10 @@ private slots:
             qunsetenv("XDG_STATE_HOME");
             qputenv("HOME", QFile::encodeName(state + "/home"));
         }) << "Cannot create folder \"$S/home/.local/state/morvane\". Not a directory.";
+        QTest::newRow("home folder missing") << Setup([](const QString& state) {
+            qunsetenv("XDG_STATE_HOME");
+            qputenv("HOME", QFile::encodeName(state + "/gone"));
+        }) << "Cannot find the home folder \"$S/gone\". No such file or directory.";
         QTest::newRow("dictionary file cannot be created")
             << Setup([](const QString& state) { QVERIFY(QDir().mkpath(state + "/morvane/diclist.txt")); })
             << "Cannot create file \"$S/morvane/diclist.txt\". Is a directory.";

@@ -4,7 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -49,6 +49,10 @@ QString StateFolder() {
         const QString home = HomeFolder();
         if (home.isEmpty())
             throw EFolderError("Cannot find the home folder: HOME is not set");
+        // The folders below the home are made as needed, but never the home itself.
+        if (struct stat info{}; ::stat(QFile::encodeName(home).constData(), &info) != 0)
+            throw EFolderError("Cannot find the home folder \"" + home.toStdString() + "\". " +
+                               std::strerror(errno));
         base = home + QStringLiteral("/.local/state");
     }
     const QString folder = QDir::cleanPath(base + QStringLiteral("/morvane"));
