@@ -61,8 +61,11 @@ inline std::vector<AnsiString> SplitLines(const AnsiString& text) {
 }
 
 /// Each dictionary entry on its own, one replacement after the other: the walk without any batching.
+/// One-byte keys rewrite the readings of earlier entries too, so the output can grow very fast; past
+/// limit bytes the model stops and sets *tooLong.
 inline AnsiString EntryByEntry(const std::vector<AnsiString>& dictionary, const AnsiString& input,
-                               bool spaced, bool annotated) {
+                               bool spaced, bool annotated, std::size_t limit = AnsiString::npos,
+                               bool* tooLong = nullptr) {
     AnsiString output = input;
     for (const AnsiString& line : dictionary) {
         const AnsiString key = AnsiText::FirstChar(line);
@@ -71,6 +74,11 @@ inline AnsiString EntryByEntry(const std::vector<AnsiString>& dictionary, const 
         if (AnsiText::ByteFind(key, input) == 0)
             continue;
         output = ReplaceAll(output, key, StyledReading(key, reading, spaced, annotated && spaced));
+        if (output.size() > limit) {
+            if (tooLong)
+                *tooLong = true;
+            break;
+        }
     }
     return output;
 }
