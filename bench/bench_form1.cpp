@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMetaEnum>
@@ -25,9 +26,9 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -146,56 +147,32 @@ public:
     bool recording = false;
     std::vector<TSpan> spans;
 
-    /// A trial, not the window's own way: the output box filled in pieces of about kPieceChars
-    /// characters (cut at line ends), with a round of event handling after each piece.
-    bool piecewise = false;
-    static constexpr qsizetype kPieceChars = 65536;
-    int pieces = 0;
-
-    AnsiString HanziText() override { return Timed("read input", [&] { return TForm1::HanziText(); }); }
-    AnsiString PinyinText() override { return Timed("read output", [&] { return TForm1::PinyinText(); }); }
-    void SetPinyinText(const AnsiString& text) override {
-        Timed("set output", [&] {
-            if (piecewise)
-                SetPinyinTextInPieces(text);
-            else
-                TForm1::SetPinyinText(text);
-        });
+    AnsiString HanziText() override {
+        return Timed("read input", [&] { return TForm1::HanziText(); });
     }
-    AnsiString EdithzText() override { return Timed("entry boxes", [&] { return TForm1::EdithzText(); }); }
+    AnsiString PinyinText() override {
+        return Timed("read output", [&] { return TForm1::PinyinText(); });
+    }
+    void SetPinyinText(const AnsiString& text) override {
+        Timed("set output", [&] { TForm1::SetPinyinText(text); });
+    }
+    AnsiString EdithzText() override {
+        return Timed("entry boxes", [&] { return TForm1::EdithzText(); });
+    }
     void SetEdithzText(const AnsiString& text) override {
         Timed("entry boxes", [&] { TForm1::SetEdithzText(text); });
     }
-    AnsiString EditpyText() override { return Timed("entry boxes", [&] { return TForm1::EditpyText(); }); }
+    AnsiString EditpyText() override {
+        return Timed("entry boxes", [&] { return TForm1::EditpyText(); });
+    }
     void SetEditpyText(const AnsiString& text) override {
         Timed("entry boxes", [&] { TForm1::SetEditpyText(text); });
     }
-    void ProcessMessages() override { Timed("events", [&] { TForm1::ProcessMessages(); }); }
-
-private:
-    void SetPinyinTextInPieces(const AnsiString& text) {
-        QString wide = CodePage::Widen(text);
-        wide.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QTextDocument* document = MemoPinyin->document();
-        document->setUndoRedoEnabled(false);
-        MemoPinyin->clear();
-        QTextCursor cursor(document);
-        for (qsizetype at = 0; at < wide.size();) {
-            qsizetype end = std::min(wide.size(), at + kPieceChars);
-            if (end < wide.size()) {
-                const qsizetype lineEnd = wide.indexOf(u'\n', end);
-                end = lineEnd < 0 ? wide.size() : lineEnd + 1;
-            }
-            cursor.movePosition(QTextCursor::End);
-            cursor.insertText(QStringView(wide).sliced(at, end - at).toString());
-            ++pieces;
-            at = end;
-            if (at < wide.size())
-                QCoreApplication::processEvents(QEventLoop::AllEvents);
-        }
-        document->setUndoRedoEnabled(true);
+    void ProcessMessages() override {
+        Timed("events", [&] { TForm1::ProcessMessages(); });
     }
 
+private:
     template <class F> auto Timed(const char* what, F f) -> std::invoke_result_t<F> {
         const qint64 start = Now();
         if constexpr (std::is_void_v<decltype(f())>) {
@@ -214,7 +191,7 @@ private:
 // ---- start-up ------------------------------------------------------------------------------------------
 
 struct TStartup {
-    double construct = 0; // the constructor (layout, fonts, banner)
+    double construct = 0;  // the constructor (layout, fonts, banner)
     double formCreate = 0; // FormCreate: the dictionary written out and loaded into the list
     double show = 0;       // show()
     double expose = 0;     // from show() to the window exposed and painted
@@ -269,6 +246,16 @@ void Spin(int ms) {
     QTimer wake;
     wake.start(1);
     while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+/// Handles events until widget has been painted later than `after` (at most 5 s).
+void WaitPaintedAfter(const QWidget* widget, qint64 after) {
+    QElapsedTimer limit;
+    limit.start();
+    QTimer wake;
+    wake.start(5);
+    while (eventLog->lastPaint[widget] <= after && limit.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
@@ -327,9 +314,8 @@ void PrintTable() {
         w2 = std::max(w2, r.target.size());
     }
     auto line = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-        std::printf("  %s%*s  %*s  %-*s  %s\n", a.c_str(),
-                    int(w0) - Columns(a), "", int(w1), b.c_str(), int(w2),
-                    c.c_str(), d.c_str());
+        std::printf("  %s%*s  %*s  %-*s  %s\n", a.c_str(), int(w0) - Columns(a), "", int(w1), b.c_str(),
+                    int(w2), c.c_str(), d.c_str());
     };
     std::printf("\n");
     line("case", "value", "target", "");
@@ -421,7 +407,7 @@ void DefaultInputCase(TTimedForm& form) {
         const qint64 t0 = Now();
         QTest::mouseClick(form.Buttonhtop, Qt::LeftButton);
         const qint64 t1 = Now();
-        QCoreApplication::processEvents();
+        WaitPaintedAfter(form.MemoPinyin->viewport(), t1);
         const qint64 t2 = Now();
         if (i > 0) {
             toSet.push_back(Ms(t1 - t0));
@@ -431,21 +417,21 @@ void DefaultInputCase(TTimedForm& form) {
     }
     std::printf("Convert, default input: output \"%s\"; %zu runs, median %.2f ms until the output is set "
                 "(min %.2f, max %.2f), %.2f ms until painted\n",
-                qPrintable(form.MemoPinyin->toPlainText()), toSet.size(), Median(toSet), Min(toSet), Max(toSet),
-                Median(toPainted));
+                qPrintable(form.MemoPinyin->toPlainText()), toSet.size(), Median(toSet), Min(toSet),
+                Max(toSet), Median(toPainted));
     Row("Convert 青石书院, click to output set", Median(toSet), 150);
 }
 
 struct TBigRun {
     double setInput = 0;
-    double total = 0;     // click until the walk returned
-    double painted = 0;   // click until the output box painted the result
-    double maxGap = 0;    // longest stretch without event handling
-    qint64 gapStart = 0;  // its start and end
+    double total = 0;    // click until the walk returned
+    double painted = 0;  // click until the output box painted the result
+    double maxGap = 0;   // longest stretch without event handling
+    qint64 gapStart = 0; // its start and end
     qint64 gapEnd = 0;
-    int rounds = 0;       // rounds of event handling (ProcessMessages)
+    int rounds = 0; // rounds of event handling (ProcessMessages)
     int heartbeats = 0;
-    int paintsOut = 0;    // paints of the output box and the entry boxes during the conversion
+    int paintsOut = 0; // paints of the output box and the entry boxes during the conversion
     int paintsEntry = 0;
     std::map<std::string, std::pair<double, int>> inCalls; // time and count per kind of window call
     std::vector<TTimedForm::TSpan> spans;
@@ -483,11 +469,7 @@ TBigRun BigRun(TTimedForm& form, const QString& text) {
     QTest::mouseClick(form.Buttonhtop, Qt::LeftButton);
     const qint64 returned = Now();
     form.recording = false;
-    // Until the output box has painted after the walk's end.
-    QElapsedTimer limit;
-    limit.start();
-    while (!(eventLog->lastPaint[form.MemoPinyin->viewport()] > returned) && limit.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    WaitPaintedAfter(form.MemoPinyin->viewport(), returned);
     const qint64 painted = Now();
     Spin(30);
     eventLog->on = false;
@@ -567,7 +549,8 @@ std::string HeaviestEvents(const TBigRun& r, int top) {
     std::sort(sorted.rbegin(), sorted.rend());
     std::string out;
     for (int i = 0; i < top && i < int(sorted.size()); ++i)
-        out += "      " + Fmt("%7.1f ms  ", sorted[std::size_t(i)].first) + sorted[std::size_t(i)].second + "\n";
+        out +=
+            "      " + Fmt("%7.1f ms  ", sorted[std::size_t(i)].first) + sorted[std::size_t(i)].second + "\n";
     return out;
 }
 
@@ -599,7 +582,8 @@ void BigCase(TTimedForm& form) {
 
     std::printf("Convert, 1 MB (%lld characters in MemoHanzi, setting them took %.0f ms, not counted):\n",
                 static_cast<long long>(text.size()), r.setInput);
-    std::printf("  output %lld characters, %zu bytes\n", static_cast<long long>(r.outputChars), r.outputBytes);
+    std::printf("  output %lld characters, %zu bytes\n", static_cast<long long>(r.outputChars),
+                r.outputBytes);
     std::printf("  runs:");
     for (const auto& x : runs)
         std::printf(" [%.0f ms to output set, %.0f ms to painted, longest gap %.0f ms]", x.total, x.painted,
@@ -642,9 +626,7 @@ void BigCase(TTimedForm& form) {
         const qint64 b = Now();
         form.MemoPinyin->setPlainText(wide);
         const qint64 c = Now();
-        eventLog->lastPaint[form.MemoPinyin->viewport()] = 0;
-        while (eventLog->lastPaint[form.MemoPinyin->viewport()] == 0)
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        WaitPaintedAfter(form.MemoPinyin->viewport(), c);
         const qint64 d = Now();
         widen.push_back(Ms(b - a));
         set.push_back(Ms(c - b));
@@ -664,34 +646,11 @@ void BigCase(TTimedForm& form) {
                 output.size(), Median(widen), Median(set), Median(paint), Median(narrow));
 
     Row("Convert 1 MB, click to output set", Median(totals), 2000);
+    table.back().what += " (first run " + Fmt("%.0f ms)", totals.front());
     Row("  click to output painted", Median(painted), 2000);
     Row("  longest gap between event rounds", Median(gaps), 100);
     table.back().what += " (worst " + Fmt("%.0f ms)", Max(gaps));
     Row("  setting the output (widen + setPlainText)", Median(widen) + Median(set));
-
-    // The trial: the same conversion with the output box filled in pieces.
-    const AnsiString expected = output;
-    form.piecewise = true;
-    std::vector<TBigRun> trial;
-    for (int i = 0; i < 3; ++i) {
-        form.pieces = 0;
-        trial.push_back(BigRun(form, text));
-    }
-    form.piecewise = false;
-    std::vector<double> trialTotals, trialGaps;
-    for (const auto& x : trial) {
-        trialTotals.push_back(x.total);
-        trialGaps.push_back(x.maxGap);
-    }
-    const bool same = form.PinyinText() == expected;
-    std::printf("  trial, output box filled in pieces of %lld characters with a round of events after each "
-                "(%d pieces in the last run; output %s):",
-                static_cast<long long>(TTimedForm::kPieceChars), form.pieces, same ? "the same" : "DIFFERENT");
-    for (const auto& x : trial)
-        std::printf(" [%.0f ms to output set, longest gap %.0f ms]", x.total, x.maxGap);
-    std::printf("\n");
-    Row("  trial, output set in pieces: click to output set", Median(trialTotals));
-    Row("  trial, output set in pieces: longest gap", Median(trialGaps));
 }
 
 void ScrollCase(TTimedForm& form) {
@@ -720,11 +679,12 @@ void ScrollCase(TTimedForm& form) {
         worst.push_back(Max(step));
         paints = eventLog->paints[list->viewport()];
     }
-    std::printf("Scrolling the dictionary list (%d items, page step %d rows): %d page steps, %d paints of the "
-                "list; runs %.0f / %.0f / %.0f ms (the first draws every glyph for the first time), "
-                "median step %.2f ms, slowest step %.1f ms\n",
-                list->count(), bar->pageStep(), steps, paints, totals[0], totals[1], totals[2], Median(perStep),
-                Max(worst));
+    std::printf(
+        "Scrolling the dictionary list (%d items, page step %d rows): %d page steps, %d paints of the "
+        "list; runs %.0f / %.0f / %.0f ms (the first draws every glyph for the first time), "
+        "median step %.2f ms, slowest step %.1f ms\n",
+        list->count(), bar->pageStep(), steps, paints, totals[0], totals[1], totals[2], Median(perStep),
+        Max(worst));
     Row("scroll list top to bottom, first pass (" + std::to_string(steps) + " page steps)", totals[0]);
     Row("scroll list top to bottom, again", Median({totals[1], totals[2]}));
     form.PageControl1->setCurrentIndex(0);
@@ -747,8 +707,9 @@ int main(int argc, char* argv[]) {
         return RunCold();
     }
 
-    std::printf("bench_form1: platform %s, Qt %s, screen %dx%d\n", qPrintable(QGuiApplication::platformName()),
-                qVersion(), QGuiApplication::primaryScreen()->size().width(),
+    std::printf("bench_form1: platform %s, Qt %s, screen %dx%d\n",
+                qPrintable(QGuiApplication::platformName()), qVersion(),
+                QGuiApplication::primaryScreen()->size().width(),
                 QGuiApplication::primaryScreen()->size().height());
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         std::printf("warning: not on a real display; run it under xvfb-run or on X11\n");
@@ -758,6 +719,8 @@ int main(int argc, char* argv[]) {
     TSetting setting;
     auto [form, s] = Start<TTimedForm>();
     Q_UNUSED(s);
+    std::printf("faces: window %s, output box %s\n", qPrintable(QFontInfo(form->font()).family()),
+                qPrintable(QFontInfo(form->MemoPinyin->font()).family()));
     DefaultInputCase(*form);
     BigCase(*form);
     ScrollCase(*form);

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QIcon>
+#include <QTextCursor>
 #include <QUrl>
 
 namespace {
@@ -86,7 +87,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm
     connect(Buttonabout, &QPushButton::clicked, this, Events::Guarded([this] { ButtonaboutClick(); }));
     connect(CheckBoxallph, &QCheckBox::toggled, this, Events::Guarded([this] { CheckBoxallphClick(); }));
     connect(MemoHanzi, &QPlainTextEdit::textChanged, this, [this] { hanziStale = true; });
-    connect(MemoPinyin, &QPlainTextEdit::textChanged, this, [this] { pinyinStale = !settingPinyin; });
+    connect(MemoPinyin, &QPlainTextEdit::textChanged, this, [this] { pinyinStale = settingPinyin == 0; });
 
     MemoHanzi->setFocus();
 }
@@ -104,8 +105,7 @@ void TForm1::FormCreate() {
     GroupBox1->setTitle(QStringLiteral("汉字拼音库：共%1条").arg(ListBoxdic->count()));
 }
 
-void TForm1::LoadDictionary(const QString& path)
-{
+void TForm1::LoadDictionary(const QString& path) {
     TFileStream file(path, TFileStream::OpenReadDenyWrite);
     LoadDictionaryList(file.ReadAll());
     file.Close();
@@ -209,17 +209,49 @@ AnsiString TForm1::PinyinText() {
 void TForm1::SetPinyinText(const AnsiString& text) {
     if (!pinyinStale && text == pinyinBytes)
         return;
-    settingPinyin = true;
+    const QString boxText = ToBoxText(text);
+    const int generation = ++pinyinGeneration;
+    ++settingPinyin;
+    const bool wasReadOnly = MemoPinyin->isReadOnly();
     try {
-        MemoPinyin->setPlainText(ToBoxText(text));
+        if (boxText.size() <= kFillPiece) {
+            MemoPinyin->setPlainText(boxText);
+        } else {
+            // A megabyte takes a tenth of a second to set, so a large text goes in piece by piece, cut at
+            // line ends, with the window repainting in between. Input waits for the walk's next round.
+            MemoPinyin->setReadOnly(true);
+            MemoPinyin->clear();
+            QTextCursor end(MemoPinyin->document());
+            for (qsizetype from = 0; from < boxText.size();) {
+                qsizetype to = std::min(boxText.size(), from + kFillPiece);
+                if (to < boxText.size()) {
+                    const qsizetype lineEnd = boxText.lastIndexOf(u'\n', to - 1);
+                    if (lineEnd >= from + kFillPiece / 4)
+                        to = lineEnd + 1;
+                }
+                end.movePosition(QTextCursor::End);
+                end.insertText(boxText.mid(from, to - from));
+                from = to;
+                if (from < boxText.size() && pacer.Due()) {
+                    pacer.ProcessMessagesButInput();
+                    if (generation != pinyinGeneration)
+                        break; // a later text took the box over
+                }
+            }
+            MemoPinyin->setReadOnly(wasReadOnly);
+            MemoPinyin->moveCursor(QTextCursor::Start);
+        }
     } catch (...) {
-        settingPinyin = false;
+        MemoPinyin->setReadOnly(wasReadOnly);
+        --settingPinyin;
         pinyinStale = true;
         throw;
     }
-    settingPinyin = false;
-    pinyinBytes = text;
-    pinyinStale = false;
+    --settingPinyin;
+    if (generation == pinyinGeneration) {
+        pinyinBytes = text;
+        pinyinStale = false;
+    }
 }
 
 AnsiString TForm1::EdithzText() {

@@ -74,6 +74,8 @@ public:
     static constexpr const char* kHomePageHost = "morvane.example.org";
     /// The special folder of the dictionary file.
     static constexpr int kDictionaryFolder = 34;
+    /// Texts longer than this many characters go into the output box piece by piece.
+    static constexpr qsizetype kFillPiece = 65536;
 
     // IConvertForm
     AnsiString HanziText() override;
@@ -112,7 +114,8 @@ private:
     bool hanziStale = true;
     AnsiString pinyinBytes;
     bool pinyinStale = true;
-    bool settingPinyin = false;
+    int settingPinyin = 0;    // SetPinyinText calls under way
+    int pinyinGeneration = 0; // counts the texts set, so that a fill sees when a later one took over
 
     int walks = 0;           // Convert walks running, nested ones included
     bool closeAsked = false; // a close that waits for the walk to finish

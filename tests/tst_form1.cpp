@@ -198,6 +198,23 @@ private slots:
         QCOMPARE(form->MemoPinyin->toPlainText(), output);
     }
 
+    void largeTextGoesIntoTheOutputWhole() {
+        // Long enough to be set in many pieces, with lines of every length around the cut.
+        QString input, output;
+        for (int i = 0; i < 30000; ++i) {
+            const int n = i % 7;
+            input += QString(n, u'好') + QStringLiteral("a青\n");
+            output += QStringLiteral(" hǎo ").repeated(n) + QStringLiteral("a qīng \n");
+        }
+        input += QStringLiteral("中");
+        output += QStringLiteral(" zhōng ");
+        Convert(input);
+        QCOMPARE(form->MemoPinyin->toPlainText(), output);
+        QVERIFY(!form->MemoPinyin->isReadOnly());
+        Convert(input);
+        QCOMPARE(form->MemoPinyin->toPlainText(), output);
+    }
+
     void errorInTheWalkShowsTheFixedMessage() {
         // The list empties while the walk hands events over: reading the next item fails.
         QTimer::singleShot(0, form.get(), [this] { form->ListBoxdic->clear(); });

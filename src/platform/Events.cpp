@@ -9,4 +9,9 @@ void TPacer::ProcessMessages() {
     lastRound.start();
 }
 
+void TPacer::ProcessMessagesButInput() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    lastRound.start();
+}
+
 } // namespace Events

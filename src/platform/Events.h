@@ -22,6 +22,10 @@ public:
     /// Handles every waiting event (repaints, input, timers, posted events).
     void ProcessMessages();
 
+    /// Handles the waiting events but input, which waits for the next full round: the window repaints
+    /// and stays live while a long update is under way, and no click or key can change what it updates.
+    void ProcessMessagesButInput();
+
 private:
     QElapsedTimer lastRound;
 };
