@@ -150,11 +150,14 @@ void TForm1::ButtonhtopClick() {
     try {
         ConvertWalk(*this);
     } catch (...) {
-        --walks;
+        if (--walks == 0)
+            CatchUpPinyinBox();
         throw;
     }
-    --walks;
-    if (walks == 0 && closeAsked) {
+    if (--walks > 0)
+        return;
+    CatchUpPinyinBox();
+    if (closeAsked) {
         closeAsked = false;
         close();
     }
@@ -209,6 +212,33 @@ AnsiString TForm1::PinyinText() {
 void TForm1::SetPinyinText(const AnsiString& text) {
     if (!pinyinStale && text == pinyinBytes)
         return;
+    // During Convert a large output waits in its byte copy, and the box is filled once when the walk is
+    // done; the box is read-only meanwhile, so what it shows is never edited.
+    if (walks > 0 && (pinyinBoxBehind || text.size() > std::size_t(kFillPiece))) {
+        if (!pinyinBoxBehind) {
+            pinyinBoxBehind = true;
+            pinyinWasReadOnly = MemoPinyin->isReadOnly();
+            MemoPinyin->setReadOnly(true);
+        }
+        ++pinyinGeneration;
+        pinyinBytes = text;
+        pinyinStale = false;
+        return;
+    }
+    FillPinyinBox(text);
+}
+
+void TForm1::CatchUpPinyinBox() {
+    if (!pinyinBoxBehind)
+        return;
+    pinyinBoxBehind = false;
+    MemoPinyin->setReadOnly(pinyinWasReadOnly);
+    const AnsiString text = pinyinBytes;
+    pinyinStale = true;
+    FillPinyinBox(text);
+}
+
+void TForm1::FillPinyinBox(const AnsiString& text) {
     const QString boxText = ToBoxText(text);
     const int generation = ++pinyinGeneration;
     ++settingPinyin;
@@ -218,7 +248,7 @@ void TForm1::SetPinyinText(const AnsiString& text) {
             MemoPinyin->setPlainText(boxText);
         } else {
             // A megabyte takes a tenth of a second to set, so a large text goes in piece by piece, cut at
-            // line ends, with the window repainting in between. Input waits for the walk's next round.
+            // line ends, with the window repainting in between; input waits until the box is full.
             MemoPinyin->setReadOnly(true);
             MemoPinyin->clear();
             QTextCursor end(MemoPinyin->document());

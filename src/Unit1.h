@@ -103,6 +103,10 @@ public:
 
 private:
     void LoadDictionaryList(const AnsiString& text);
+    /// Puts text into the output box, a large one piece by piece with the window repainting in between.
+    void FillPinyinBox(const AnsiString& text);
+    /// Fills the output box with the output that waited for the end of Convert.
+    void CatchUpPinyinBox();
 
     std::unique_ptr<Ui::TForm1> ui;
     Events::TPacer pacer;
@@ -114,8 +118,10 @@ private:
     bool hanziStale = true;
     AnsiString pinyinBytes;
     bool pinyinStale = true;
-    int settingPinyin = 0;    // SetPinyinText calls under way
-    int pinyinGeneration = 0; // counts the texts set, so that a fill sees when a later one took over
+    int settingPinyin = 0;          // SetPinyinText calls under way
+    int pinyinGeneration = 0;       // counts the texts set, so that a fill sees when a later one took over
+    bool pinyinBoxBehind = false;   // the box waits for the end of Convert to show pinyinBytes
+    bool pinyinWasReadOnly = false; // the box's state before it waited
 
     int walks = 0;           // Convert walks running, nested ones included
     bool closeAsked = false; // a close that waits for the walk to finish

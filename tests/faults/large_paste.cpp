@@ -1,0 +1,66 @@
+// A fault a person can rerun: a very large text pasted into the input box and converted.
+//   tests/faults/large-paste.sh [MEGABYTES]
+// Prints how long the paste and the conversion took, the longest stretch without event handling, the
+// peak memory, and whether the output is right; exits 1 when it is not or an error box came up.
+#include "FormFixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 100;
+    TFormFixture fixture;
+    auto form = fixture.Start();
+    form->show();
+
+    // Lines of real characters with known readings, up to the size asked for (as GBK bytes).
+    const QString line = QStringLiteral("青石书院，好中的了吧。\n");
+    const QString expectedLine = QStringLiteral(" qīng  shí  shū  yuàn ， hǎo  zhōng  de  le  ba 。\n");
+    const qsizetype lines = qsizetype(megabytes) * 1024 * 1024 / 24;
+    QApplication::clipboard()->setText(line.repeated(lines));
+
+    qint64 longestGap = 0;
+    QElapsedTimer sinceBeat;
+    sinceBeat.start();
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceBeat.elapsed());
+        sinceBeat.restart();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    form->MemoHanzi->clear();
+    form->MemoHanzi->paste();
+    const qint64 pasted = clock.restart();
+
+    heartbeat.start(1);
+    sinceBeat.restart();
+    form->Buttonhtop->click();
+    const qint64 converted = clock.elapsed();
+    heartbeat.stop();
+
+    const QString output = form->MemoPinyin->toPlainText();
+    const bool right = output.size() == expectedLine.size() * lines && output.startsWith(expectedLine) &&
+                       output.endsWith(expectedLine);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf(
+        "%d MB (%lld lines): paste %lld ms, convert %lld ms, longest gap %lld ms, peak memory %ld MB, "
+        "output %s, %zu message boxes\n",
+        megabytes, static_cast<long long>(lines), static_cast<long long>(pasted),
+        static_cast<long long>(converted), static_cast<long long>(longestGap), usage.ru_maxrss / 1024,
+        right ? "right" : "WRONG", fixture.boxes.size());
+    for (const TBoxRecord& box : fixture.boxes)
+        std::printf("  box: %s\n", qPrintable(box.text));
+    return right && fixture.boxes.empty() ? 0 : 1;
+}
