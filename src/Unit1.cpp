@@ -16,16 +16,27 @@
 
 namespace {
 
-/// The boxes keep lines as LF; the program's text has CR LF between lines.
+/// The boxes keep lines as LF; the program's text has CR LF between lines. Line ends are single bytes
+/// that no multi-byte code contains, so they are changed in the bytes, in one pass.
 QString ToBoxText(const AnsiString& bytes) {
-    QString text = CodePage::Widen(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    AnsiString lf;
+    lf.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n')
+            lf.push_back(bytes[i]);
+    return CodePage::Widen(lf);
 }
 
-AnsiString FromBoxText(QString text) {
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return CodePage::Narrow(text);
+AnsiString FromBoxText(const QString& text) {
+    const AnsiString lf = CodePage::Narrow(text);
+    AnsiString crlf;
+    crlf.reserve(lf.size() + lf.size() / 16);
+    for (const char c : lf) {
+        if (c == '\n')
+            crlf.push_back('\r');
+        crlf.push_back(c);
+    }
+    return crlf;
 }
 
 /// "宋体" is the window's face; Linux has none of that name, so it stands for an installed Song
