@@ -9,6 +9,7 @@
 #include "platform/ShellFolder.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QIcon>
 #include <QTextCursor>
@@ -205,19 +206,27 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 AnsiString TForm1::HanziText() {
+    QElapsedTimer clock;
+    clock.start();
     if (hanziStale) {
         hanziBytes = FromBoxText(MemoHanzi->toPlainText());
         hanziStale = false;
     }
-    return hanziBytes;
+    AnsiString text = hanziBytes;
+    pacer.AddCost(clock.elapsed());
+    return text;
 }
 
 AnsiString TForm1::PinyinText() {
+    QElapsedTimer clock;
+    clock.start();
     if (pinyinStale) {
         pinyinBytes = FromBoxText(MemoPinyin->toPlainText());
         pinyinStale = false;
     }
-    return pinyinBytes;
+    AnsiString text = pinyinBytes;
+    pacer.AddCost(clock.elapsed());
+    return text;
 }
 
 void TForm1::SetPinyinText(const AnsiString& text) {

@@ -12,12 +12,18 @@ namespace Events {
 
 /// Paces the rounds of event handling of a long command: a round is due when the last one is at least
 /// a few milliseconds old, so the window repaints and answers input at the screen's pace while the work
-/// in between runs undisturbed.
+/// in between runs undisturbed. When a round brings costly work with it (a large text to set before it
+/// and to read again after it), the rounds are spread out to twice that cost, so that the command still
+/// gets on with its own work.
 class TPacer {
 public:
-    static constexpr int kIntervalMs = 8;
+    static constexpr qint64 kIntervalMs = 8;
 
-    bool Due() const { return !lastRound.isValid() || lastRound.elapsed() >= kIntervalMs; }
+    /// Whether a round is due; the time from the first "yes" to the round counts as the round's cost.
+    bool Due();
+
+    /// Counts work that a round made necessary, such as reading a large text again after it.
+    void AddCost(qint64 ms) { cost += ms; }
 
     /// Handles every waiting event (repaints, input, timers, posted events).
     void ProcessMessages();
@@ -28,6 +34,9 @@ public:
 
 private:
     QElapsedTimer lastRound;
+    QElapsedTimer dueSince;
+    qint64 interval = kIntervalMs;
+    qint64 cost = 0;
 };
 
 /// A handler that sends every error escaping it to the standard report. Qt does not carry exceptions
