@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
     JpegImage::Register();
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("morvane"));
-    application.setDesktopFileName(QStringLiteral("morvane"));
+    application.setDesktopFileName(QStringLiteral("io.github.morvane.Morvane"));
     Dialogs::SetApplicationTitle(QStringLiteral("墨韵通"));
 
     std::unique_ptr<TForm1> Form1;

@@ -10,6 +10,7 @@ packages=(
     unicode-data python3
     clang libclang-rt-14-dev
     xvfb xauth
+    desktop-file-utils appstream dpkg-dev binutils groff-base
 )
 
 missing=()
