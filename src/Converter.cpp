@@ -14,12 +14,6 @@ using AnsiText::Delete;
 using AnsiText::FirstChar;
 using AnsiText::IsLeadByte;
 
-TStyle StyleOf(bool spaced, bool annotated) {
-    if (!spaced)
-        return TStyle::Plain;
-    return annotated ? TStyle::Annotated : TStyle::Spaced;
-}
-
 namespace {
 
 constexpr std::size_t kMaxReading = 255;
@@ -62,7 +56,7 @@ std::string LineProblem(std::size_t index, const char* what) {
     return "line " + std::to_string(index + 1) + ": " + what;
 }
 
-/// The code point of the UTF-8 sequence at the start of s (valid UTF-8 from Qt) and its length.
+/// The code point of the UTF-8 sequence at the start of s (valid UTF-8 from iconv) and its length.
 std::pair<char32_t, std::size_t> FirstCodePoint(std::string_view s) {
     const auto b = [&](std::size_t i) { return char32_t(static_cast<unsigned char>(s[i])); };
     if (b(0) < 0x80)
@@ -133,7 +127,6 @@ template <class ForEachLine> void TPreparedDictionary::Prepare(ForEachLine forEa
     memory = std::make_unique<TPages>(tableBytes + bound);
     table = reinterpret_cast<std::uint32_t*>(memory->Data());
     blob = memory->Data() + tableBytes;
-    blobCapacity = bound;
     blobSize = 1;
 
     TPairSet keys;

@@ -8,14 +8,12 @@
 // it, and no key stands on a character boundary inside the reading of an entry before it. The shipped
 // dictionary passes. A dictionary that does not is converted by the walk itself.
 //
-// Two forms of text: code page 936 bytes (AnsiText.h), the walk's own text; and UTF-8, with the
-// readings widened once in advance the way the window widens text (CodePage.h), so that a UTF-8 text
-// needs no narrowing and widening around the pass.
+// Two forms of text: code page 936 bytes (AnsiText.h), the walk's own text; and UTF-8, with the keys
+// and readings widened once in advance through the GB18030 tables that the window widens with
+// (CodePage.h), so that a UTF-8 text needs no narrowing and widening around the pass.
 #pragma once
 
 #include "platform/AnsiText.h"
-
-class TPages;
 
 #include <cstddef>
 #include <cstdint>
@@ -25,11 +23,10 @@ class TPages;
 #include <utility>
 #include <vector>
 
+class TPages;
+
 /// The three styles of the window: plain "hǎo", spaced " hǎo ", annotated " 好(hǎo) ".
 enum class TStyle { Plain, Spaced, Annotated };
-
-/// The style that the spaced and the annotated option select; annotated only while spaced is on too.
-TStyle StyleOf(bool spaced, bool annotated);
 
 /// What a prepared dictionary converts.
 enum class TTextForm {
@@ -75,8 +72,6 @@ public:
     /// "line 3: the key comes a second time".
     const std::string& WhyNot() const { return whyNot; }
 
-    TTextForm Form() const { return form; }
-
     /// How far a call of Convert got.
     struct TProgress {
         std::size_t read = 0;    ///< bytes of the text converted
@@ -117,7 +112,6 @@ private:
     std::uint32_t* table = nullptr;
     char* blob = nullptr;
     std::size_t blobSize = 0;
-    std::size_t blobCapacity = 0;
     // Utf8: keys beyond the BMP, sorted by code point.
     std::vector<std::pair<char32_t, std::uint32_t>> supplementary;
 };

@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <random>
 
 Q_DECLARE_METATYPE(std::vector<AnsiString>)
 
@@ -235,8 +237,10 @@ private slots:
         QTest::newRow("OUT equal to an input")
             << QStringList{"-o", "out.txt", "poem.txt", "./out.txt"} << QByteArray() << 2 << QByteArray()
             << "the output file out.txt is also an input (./out.txt)" << old;
-        QTest::newRow("OUT not a regular file") << QStringList{"-o", "dir", "poem.txt"} << QByteArray() << 2
-                                                << QByteArray() << "dir is not a regular file" << old;
+        QTest::newRow("OUT a folder") << QStringList{"-o", "dir", "poem.txt"} << QByteArray() << 2
+                                      << QByteArray() << "the output dir is a folder" << old;
+        QTest::newRow("OUT a device: written as it is")
+            << QStringList{"-o", "/dev/null", "poem.txt"} << QByteArray() << 0 << QByteArray() << "" << old;
         QTest::newRow("unknown option") << QStringList{"--fast"} << QByteArray() << 2 << QByteArray()
                                         << "unknown option '--fast'\nTry 'morvane-convert --help'" << old;
         QTest::newRow("unknown style") << QStringList{"--style", "bold"} << QByteArray() << 2 << QByteArray()
@@ -437,6 +441,55 @@ private slots:
     }
 
     // ---- What the one pass and the checks rely on
+
+    void onePassIsTheWalkOnAnyBytes_data() {
+        QTest::addColumn<std::vector<AnsiString>>("dictionary");
+        QTest::newRow("the shipped dictionary") << BuiltInDictionary();
+        QTest::newRow("the straddle inside a reading") << GbkLines({"殡bìn", "琻jīn", "好hǎo"});
+        QTest::newRow("a key alone, an empty line, a reading with its lead byte paired")
+            << std::vector<AnsiString>{Gbk("好"), "", Gbk("中h") + "\xA8", Gbk("青qīng")};
+    }
+    void onePassIsTheWalkOnAnyBytes() {
+        // The window's text may hold any bytes (escaped ones among them); the one pass of code page 936
+        // text gives the walk's result for each, in every style.
+        QFETCH(std::vector<AnsiString>, dictionary);
+        std::vector<AnsiString> keys;
+        for (const AnsiString& line : dictionary)
+            if (line.size() >= 2)
+                keys.push_back(line.substr(0, 2));
+        std::vector<std::unique_ptr<TPreparedDictionary>> prepared;
+        for (const TStyle style : {TStyle::Plain, TStyle::Spaced, TStyle::Annotated})
+            prepared.push_back(std::make_unique<TPreparedDictionary>(dictionary, style, TTextForm::Ansi));
+        std::mt19937 random(20261211);
+        int compared = 0;
+        for (int round = 0; round < 40; ++round) {
+            AnsiString text;
+            const int pieces = int(random() % 400);
+            for (int i = 0; i < pieces; ++i) {
+                switch (random() % 4) {
+                case 0: // any byte
+                    text.push_back(static_cast<char>(random() % 256));
+                    break;
+                case 1: // a lead byte, often before a tone letter's second byte
+                    text.push_back(static_cast<char>(0x81 + random() % 0x7E));
+                    break;
+                case 2: // ASCII, line ends among it
+                    text.push_back("ab\r\n 1h"[random() % 8]);
+                    break;
+                default: // a dictionary character
+                    text += keys[random() % keys.size()];
+                }
+            }
+            for (const TStyle style : {TStyle::Plain, TStyle::Spaced, TStyle::Annotated}) {
+                const TPreparedDictionary& one = *prepared[std::size_t(style)];
+                if (!one.Qualifies())
+                    continue; // the plain reading "h" + lead byte, which the walk alone converts
+                QCOMPARE(Hex(one.Convert(text)), Hex(Walk(dictionary, text, style)));
+                ++compared;
+            }
+        }
+        QVERIFY(compared >= 80);
+    }
 
     void everyCharacterComesBackFromTheWindow() {
         // The one pass copies a character without entry as it is; the window narrows and widens it.

@@ -73,14 +73,14 @@ TFileId IdOfPath(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         return {};
-    return {status.st_dev, status.st_ino, true, S_ISREG(status.st_mode)};
+    return {status.st_dev, status.st_ino, true, S_ISREG(status.st_mode), S_ISDIR(status.st_mode)};
 }
 
 TFileId IdOfDescriptor(int fd) {
     struct stat status {};
     if (::fstat(fd, &status) != 0)
         return {};
-    return {status.st_dev, status.st_ino, true, S_ISREG(status.st_mode)};
+    return {status.st_dev, status.st_ino, true, S_ISREG(status.st_mode), S_ISDIR(status.st_mode)};
 }
 
 // ---- TInput
@@ -223,6 +223,14 @@ TOutput::TOutput(const std::string& target) {
         return;
     }
     shownName = target;
+    if (const TFileId id = IdOfPath(target); id.known && !id.regular) {
+        // A device or a pipe is written as it is: there is no file to put in its place.
+        fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw TCliError(1, "cannot open " + target + ": " + SystemReason(errno));
+        direct = true;
+        return;
+    }
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -238,6 +246,8 @@ TOutput::TOutput(const std::string& target) {
 
 TOutput::~TOutput() {
     Abandon();
+    if (direct)
+        ::close(fd);
 }
 
 void TOutput::Write(const char* data, std::size_t count) {
@@ -256,6 +266,14 @@ void TOutput::Write(const char* data, std::size_t count) {
 }
 
 void TOutput::Commit() {
+    if (direct) {
+        direct = false;
+        const int closing = ::close(fd);
+        fd = -1;
+        if (closing != 0)
+            throw TWriteError(1, "cannot write " + shownName + ": " + SystemReason(errno));
+        return;
+    }
     if (path.empty())
         return;
     const auto fail = [&](const std::string& what, int error) {

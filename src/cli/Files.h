@@ -71,7 +71,8 @@ private:
 /// Where the converted text goes.
 class TOutput {
 public:
-    /// Standard output for an empty path; otherwise a new temporary file in path's folder.
+    /// Standard output for an empty path; otherwise a new temporary file in path's folder, or, for a
+    /// path that names no regular file but a device or a pipe, that itself.
     explicit TOutput(const std::string& path);
     ~TOutput();
     TOutput(const TOutput&) = delete;
@@ -83,11 +84,14 @@ public:
     void Commit();
     /// Removes the temporary file.
     void Abandon() noexcept;
+    /// Whether Commit would put a new file in place of the output file.
+    bool ReplacesFile() const { return !path.empty(); }
 
 private:
-    std::string path;
+    std::string path; // of the temporary file
     std::string shownName;
     int fd = 1;
+    bool direct = false; // a device or a pipe, written as it is
 };
 
 /// Identity of a file (device and inode), to tell whether two names are one file.
@@ -95,7 +99,8 @@ struct TFileId {
     dev_t device = 0;
     ino_t inode = 0;
     bool known = false;
-    bool regular = false; ///< a regular file
+    bool regular = false;   ///< a regular file
+    bool directory = false; ///< a folder
     bool operator==(const TFileId& other) const {
         return known && other.known && device == other.device && inode == other.inode;
     }

@@ -206,9 +206,10 @@ void CheckOutput(const TOptions& options) {
         output = IdOfPath(options.output);
         if (!output.known)
             return;
+        if (output.directory)
+            throw Usage("the output " + options.shownOutput + " is a folder");
         if (!output.regular)
-            throw Usage(options.shownOutput + " is not a regular file; write to it with '> " +
-                        options.shownOutput + "' instead of -o");
+            return; // a device or a pipe, written as it is
     }
     for (const std::string& input : options.inputs) {
         const TFileId id = input == "-" ? IdOfDescriptor(0) : IdOfPath(input);
@@ -267,8 +268,9 @@ int Run(int argc, char** argv) {
         }
     }
     if (status != 0) {
+        const bool replacing = out.ReplacesFile();
         out.Abandon();
-        if (!options.output.empty())
+        if (replacing)
             Report(options.shownOutput + " left as it was");
         return status;
     }
