@@ -8,7 +8,9 @@
 using AnsiText::ByteFind;
 using AnsiText::Delete;
 using AnsiText::FirstChar;
+using AnsiText::IsDoubleByteKey;
 using AnsiText::IsLeadByte;
+using AnsiText::KeepsBoundaries;
 
 AnsiString StyledReading(std::string_view key, std::string_view reading, bool spaced, bool annotated) {
     AnsiString n;
@@ -34,20 +36,6 @@ unsigned PairCode(unsigned char first, unsigned char second) {
 
 unsigned PairCode(std::string_view s, std::size_t i) {
     return PairCode(static_cast<unsigned char>(s[i]), static_cast<unsigned char>(s[i + 1]));
-}
-
-/// A two-byte key that starts with a lead byte: the only kind the batched replacement handles.
-bool IsDoubleByteKey(std::string_view key) {
-    return key.size() == 2 && IsLeadByte(static_cast<unsigned char>(key[0]));
-}
-
-/// True when the run of lead bytes at the end of n is even, so that putting n in place of a double-byte
-/// character leaves every later character boundary of the text where it was.
-bool KeepsBoundaries(std::string_view n) {
-    std::size_t run = 0;
-    while (run < n.size() && IsLeadByte(static_cast<unsigned char>(n[n.size() - 1 - run])))
-        ++run;
-    return run % 2 == 0;
 }
 
 /// The walk of one Convert.

@@ -12,7 +12,11 @@
 using AnsiText::ByteFind;
 using AnsiText::Delete;
 using AnsiText::FirstChar;
+using AnsiText::IsDoubleByteKey;
 using AnsiText::IsLeadByte;
+using AnsiText::KeepsBoundaries;
+using TextCodec::IsContinuation;
+using TextCodec::ValidStart;
 
 namespace {
 
@@ -24,19 +28,6 @@ using TPairSet = std::bitset<65536>;
 
 unsigned PairCode(std::string_view s, std::size_t i) {
     return unsigned(static_cast<unsigned char>(s[i])) << 8 | static_cast<unsigned char>(s[i + 1]);
-}
-
-/// The same tests as the walk's: a two-byte key that starts with a lead byte, and a reading whose run
-/// of lead bytes at the end is even, so that the characters behind it keep their boundaries.
-bool IsDoubleByteKey(std::string_view key) {
-    return key.size() == 2 && IsLeadByte(static_cast<unsigned char>(key[0]));
-}
-
-bool KeepsBoundaries(std::string_view n) {
-    std::size_t run = 0;
-    while (run < n.size() && IsLeadByte(static_cast<unsigned char>(n[n.size() - 1 - run])))
-        ++run;
-    return run % 2 == 0;
 }
 
 /// Marks the double-byte characters that start on a boundary inside reading n, which is read as a text
@@ -66,26 +57,6 @@ std::pair<char32_t, std::size_t> FirstCodePoint(std::string_view s) {
     if (b(0) < 0xF0)
         return {(b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F), 3};
     return {(b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F), 4};
-}
-
-inline bool IsContinuation(unsigned b) {
-    return (b & 0xC0) == 0x80;
-}
-
-/// For a UTF-8 sequence that the text cuts short (fewer bytes left than its first byte asks for): true
-/// when the bytes there are the start of a valid sequence, so that the next block may complete it.
-bool ValidStart(const unsigned char* p, const unsigned char* end) {
-    const unsigned b0 = p[0];
-    for (const unsigned char* q = p + 1; q < end; ++q)
-        if (!IsContinuation(*q))
-            return false;
-    if (end - p >= 2) {
-        const unsigned b1 = p[1];
-        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0) || (b0 == 0xF0 && b1 < 0x90) ||
-            (b0 == 0xF4 && b1 >= 0x90))
-            return false;
-    }
-    return (b0 >= 0xE0 && b0 <= 0xEF) || (b0 >= 0xF0 && b0 <= 0xF4) || (b0 >= 0xC2 && b0 <= 0xDF);
 }
 
 inline char* PutReading(char* o, const char* readings, std::uint32_t value) {

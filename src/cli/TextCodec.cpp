@@ -14,25 +14,6 @@ namespace TextCodec {
 
 namespace {
 
-inline bool IsContinuation(unsigned b) {
-    return (b & 0xC0) == 0x80;
-}
-
-/// Whether bytes p..end, fewer than the sequence at p needs, can still begin a valid sequence.
-bool ValidStart(const unsigned char* p, const unsigned char* end) {
-    const unsigned b0 = p[0];
-    for (const unsigned char* q = p + 1; q < end; ++q)
-        if (!IsContinuation(*q))
-            return false;
-    if (end - p >= 2) {
-        const unsigned b1 = p[1];
-        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0) || (b0 == 0xF0 && b1 < 0x90) ||
-            (b0 == 0xF4 && b1 >= 0x90))
-            return false;
-    }
-    return (b0 >= 0xC2 && b0 <= 0xDF) || (b0 >= 0xE0 && b0 <= 0xEF) || (b0 >= 0xF0 && b0 <= 0xF4);
-}
-
 constexpr char32_t kPrivateFirst = 0xE000;
 constexpr char32_t kPrivateLast = 0xF8FF;
 
@@ -171,6 +152,20 @@ bool AnsiToUtf8(std::string_view ansi, std::string& utf8) {
     const QByteArray bytes = wide.toUtf8();
     utf8.assign(bytes.constData(), std::size_t(bytes.size()));
     return true;
+}
+
+bool ValidStart(const unsigned char* p, const unsigned char* end) {
+    const unsigned b0 = p[0];
+    for (const unsigned char* q = p + 1; q < end; ++q)
+        if (!IsContinuation(*q))
+            return false;
+    if (end - p >= 2) {
+        const unsigned b1 = p[1];
+        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0) || (b0 == 0xF0 && b1 < 0x90) ||
+            (b0 == 0xF4 && b1 >= 0x90))
+            return false;
+    }
+    return (b0 >= 0xC2 && b0 <= 0xDF) || (b0 >= 0xE0 && b0 <= 0xEF) || (b0 >= 0xF0 && b0 <= 0xF4);
 }
 
 } // namespace TextCodec

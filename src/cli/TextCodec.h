@@ -48,4 +48,12 @@ AnsiString Utf8ToAnsi(std::string_view utf8);
 /// holds bytes that are no GB18030 code: the window shows those as escapes that UTF-8 cannot carry.
 bool AnsiToUtf8(std::string_view ansi, std::string& utf8);
 
+/// Whether a UTF-8 byte is a continuation byte (10xxxxxx).
+inline bool IsContinuation(unsigned b) {
+    return (b & 0xC0) == 0x80;
+}
+
+/// Whether bytes p..end, fewer than the sequence at p needs, can still begin a valid UTF-8 sequence.
+bool ValidStart(const unsigned char* p, const unsigned char* end);
+
 } // namespace TextCodec

@@ -37,6 +37,21 @@ void Delete(AnsiString& s, std::size_t k, std::size_t n);
 /// back from k - 1, has even length. Exact for well-formed text, where such a run starts on a boundary.
 bool StartsCharacter(std::string_view s, std::size_t k);
 
+/// A two-byte key that starts with a lead byte: the kind of key whose replacements can be made together
+/// in one pass over a text.
+inline bool IsDoubleByteKey(std::string_view key) {
+    return key.size() == 2 && IsLeadByte(static_cast<unsigned char>(key[0]));
+}
+
+/// True when the run of lead bytes at the end of n is even, so that putting n in place of a double-byte
+/// character leaves every later character boundary of the text where it was.
+inline bool KeepsBoundaries(std::string_view n) {
+    std::size_t run = 0;
+    while (run < n.size() && IsLeadByte(static_cast<unsigned char>(n[n.size() - 1 - run])))
+        ++run;
+    return run % 2 == 0;
+}
+
 /// Replaces every occurrence of p in s that starts on a character boundary by n, from left to right;
 /// replacements are not searched again. An occurrence is tested against the text after the previous
 /// replacement, as if that were a string of its own. Returns s unchanged when p is empty.
