@@ -165,6 +165,8 @@ private slots:
         WriteFile(Path("bad-gbk.txt"), "\xBA\xC3\x80\n");
         WriteFile(Path("dict.txt"), Bytes(Gbk("好hao\r\n中zhong")));
         WriteFile(Path("dict-utf8.txt"), "好hǎo\n");
+        WriteFile(Path("dict-garbage.bin"), QByteArray("\xBA\xC3hao\r\n\xFF\xFE\x80\x01\x00x", 13));
+        WriteFile(Path("dict-empty.txt"), QByteArray());
         WriteFile(Path("out.txt"), "old");
     }
 
@@ -204,6 +206,12 @@ private slots:
         QTest::newRow("a UTF-8 dictionary is refused")
             << QStringList{"--dictionary", "dict-utf8.txt"} << QByteArray("好") << 1 << QByteArray()
             << "dict-utf8.txt: the dictionary is UTF-8 text" << old;
+        QTest::newRow("a dictionary of binary data is refused")
+            << QStringList{"--dictionary", "dict-garbage.bin"} << QByteArray("好") << 1 << QByteArray()
+            << "dict-garbage.bin: not a dictionary: control byte 1 at byte offset 10" << old;
+        QTest::newRow("an empty dictionary is refused")
+            << QStringList{"--dictionary", "dict-empty.txt"} << QByteArray("好") << 1 << QByteArray()
+            << "dict-empty.txt: not a dictionary: no line starts with a Chinese character" << old;
         QTest::newRow("missing dictionary")
             << QStringList{"--dictionary", "none.txt"} << QByteArray("好") << 1 << QByteArray()
             << "cannot open none.txt: No such file or directory" << old;

@@ -11,6 +11,7 @@
 #include "Files.h"
 #include "TextCodec.h"
 
+#include "platform/AnsiText.h"
 #include "platform/ModuleResource.h"
 
 #include <QString>
@@ -193,6 +194,22 @@ void LoadDictionary(const TOptions& options, TDictionaryText& dictionary) {
         throw TCliError(1, options.dictionary +
                                ": the dictionary is UTF-8 text, but dictionaries are GBK text "
                                "(convert it with: iconv -f UTF-8 -t GB18030)");
+    // Only the text before a zero byte is read as lines. Control bytes there, or no line that starts
+    // with a double-byte character, mean that the file is no dictionary (binary data, an empty file):
+    // converting with it would pass every character through unnoticed.
+    const std::string_view text = dictionary.text.substr(0, dictionary.text.find('\0'));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            throw TCliError(1, options.dictionary + ": not a dictionary: control byte " + std::to_string(c) +
+                                   " at byte offset " + std::to_string(i));
+    }
+    bool entries = false;
+    for (const std::string& line : AnsiText::SplitLines(text))
+        entries = entries || AnsiText::IsDoubleByteKey(AnsiText::FirstChar(line).substr(0, 2));
+    if (!entries)
+        throw TCliError(1,
+                        options.dictionary + ": not a dictionary: no line starts with a Chinese character");
 }
 
 /// Refuses an output that is one of the inputs: it would be replaced by the conversion of itself.
