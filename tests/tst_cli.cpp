@@ -4,6 +4,7 @@
 #include "Converter.h"
 #include "FakeForm1.h"
 #include "Gbk.h"
+#include "TestFiles.h"
 #include "TextCodec.h"
 #include "platform/ModuleResource.h"
 
@@ -54,17 +55,6 @@ QByteArray Bytes(const AnsiString& s) {
 
 AnsiString Ansi(const QByteArray& b) {
     return AnsiString(b.constData(), std::size_t(b.size()));
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 /// The dictionary list the window loads from the built-in dictionary.

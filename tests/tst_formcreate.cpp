@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 #include "Gbk.h"
+#include "TestFiles.h"
 #include "platform/Errors.h"
 #include "platform/FileStream.h"
 #include "platform/ModuleResource.h"
@@ -17,17 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QByteArray BuiltInDictionary() {
     const TResourceStream resource(QStringLiteral("diclist"), QStringLiteral("txt"));
