@@ -3,6 +3,7 @@
 
 #include "Converter.h"
 #include "FakeForm1.h"
+#include "Files.h"
 #include "Gbk.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
@@ -15,8 +16,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
 #include <random>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(std::vector<AnsiString>)
 
@@ -310,6 +313,68 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         QCOMPARE(FolderListing(), before);
         QCOMPARE(ReadFile(Path("out.txt")), QByteArray("old"));
+    }
+
+    // An input is read twice, to check its text and then to convert it: a file that a writer changes in
+    // between must be refused, since the conversion would not be that of the checked text.
+    void inputChangedBetweenReadings_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("duringSecondReading");
+        QTest::addColumn<QString>("message"); // empty: read the same twice
+        const QString before = QStringLiteral(" changed while it was read; nothing written for this file");
+        const QString during = QStringLiteral(" changed while it was read");
+        QTest::newRow("untouched") << "none" << false << QString();
+        QTest::newRow("removed from its folder") << "remove" << false << QString();
+        QTest::newRow("rewritten, same size") << "rewrite" << false << before;
+        QTest::newRow("truncated") << "truncate" << false << before;
+        QTest::newRow("grown") << "append" << false << before;
+        QTest::newRow("rewritten during the second reading") << "rewrite" << true << during;
+        QTest::newRow("truncated during the second reading") << "truncate" << true << during;
+    }
+
+    void inputChangedBetweenReadings() {
+        QFETCH(QString, change);
+        QFETCH(bool, duringSecondReading);
+        QFETCH(QString, message);
+        const QString path = Path("changing.txt");
+        QByteArray text;
+        while (text.size() < 64 * 1024)
+            text += "青石书院\n";
+        WriteFile(path, text);
+        // An old time of last write, so that a write in the same clock tick as the fixture's still shows.
+        const timespec times[2] = {{0, UTIME_OMIT}, {946684800, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+
+        const auto makeChange = [&] {
+            QFile file(path);
+            if (change == "remove")
+                QVERIFY(file.remove());
+            else if (change == "rewrite")
+                QVERIFY(file.open(QIODevice::ReadWrite) && file.write("石青") == 6);
+            else if (change == "truncate")
+                QVERIFY(file.resize(100));
+            else if (change == "append")
+                QVERIFY(file.open(QIODevice::Append) && file.write("好\n") == 4);
+        };
+        TInput in(QFile::encodeName(path).toStdString());
+        TByteBuffer first;
+        QCOMPARE(in.Read(first, std::size_t(text.size()) + 1), std::size_t(text.size()));
+        TByteBuffer second;
+        try {
+            if (!duringSecondReading)
+                makeChange();
+            in.Rewind();
+            in.Read(second, 1000);
+            if (duringSecondReading)
+                makeChange();
+            in.Read(second, std::size_t(text.size()));
+            in.Read(second, 1);
+            QVERIFY2(message.isEmpty(), "the change went unnoticed");
+            QCOMPARE(QByteArray(second.Data(), qsizetype(second.Size())), text);
+        } catch (const TCliError& error) {
+            QCOMPARE(QString::fromStdString(error.what()), path + message);
+            QCOMPARE(error.status, 1);
+        }
     }
 
     // ---- The window's conversion

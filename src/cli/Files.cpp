@@ -102,7 +102,30 @@ TInput::TInput(const std::string& name) {
         seekable = start >= 0;
         if (!seekable)
             start = 0;
+        opened = Stamp();
     }
+}
+
+bool TInput::TStamp::operator==(const TStamp& other) const {
+    const auto same = [](const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    };
+    return size == other.size && same(modified, other.modified);
+}
+
+TInput::TStamp TInput::Stamp() const {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throw TCliError(1, "cannot read " + shownName + ": " + SystemReason(errno));
+    return {status.st_size, status.st_mtim};
+}
+
+// The file is read more than once and must be the same each time: a writer in between would make the
+// check of its text and its conversion see different bytes. A file removed from its folder keeps its
+// bytes and reads the same.
+void TInput::CheckUnchanged(const char* consequence) const {
+    if (seekable && !(Stamp() == opened))
+        throw TCliError(1, shownName + " changed while it was read" + consequence);
 }
 
 TInput::~TInput() {
@@ -140,8 +163,10 @@ std::size_t TInput::ReadSome(char* to, std::size_t count) {
         return std::size_t(n);
     }
     const std::size_t n = std::min(count, size - position);
-    if (n == 0)
+    if (n == 0) {
+        CheckUnchanged("");
         return 0;
+    }
     if (seekable || keptFd >= 0) {
         const int from = seekable ? fd : keptFd;
         const off_t at = (seekable ? start : 0) + off_t(position);
@@ -152,7 +177,7 @@ std::size_t TInput::ReadSome(char* to, std::size_t count) {
         if (got < 0)
             throw TCliError(1, "cannot read " + shownName + ": " + SystemReason(errno));
         if (got == 0)
-            throw TCliError(1, shownName + " became shorter while it was read");
+            throw TCliError(1, shownName + " changed while it was read");
         position += std::size_t(got);
         return std::size_t(got);
     }
@@ -211,6 +236,7 @@ void TInput::Keep(const char* data, std::size_t count) {
 }
 
 void TInput::Rewind() {
+    CheckUnchanged("; nothing written for this file");
     firstReading = false;
     position = 0;
 }

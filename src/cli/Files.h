@@ -6,6 +6,7 @@
 #include "Pages.h"
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <cstddef>
 #include <memory>
@@ -48,10 +49,20 @@ public:
     std::size_t Read(TByteBuffer& buffer, std::size_t count);
 
     /// Starts another reading from the beginning: a regular file is read again (only as far as the first
-    /// reading went), anything else gives back what its first reading kept aside.
+    /// reading went), anything else gives back what its first reading kept aside. Throws TCliError when
+    /// a regular file was written, truncated or otherwise changed since it was opened.
     void Rewind();
 
 private:
+    /// What tells that a regular file was written: its size and the time of its last write. (Not the
+    /// time of the inode's last change, which also moves when the file is only removed from its folder.)
+    struct TStamp {
+        off_t size = 0;
+        timespec modified{};
+        bool operator==(const TStamp& other) const;
+    };
+    TStamp Stamp() const;
+    void CheckUnchanged(const char* consequence) const;
     std::size_t ReadSome(char* to, std::size_t count);
     void Keep(const char* data, std::size_t count);
 
@@ -60,6 +71,7 @@ private:
     bool ownsFd = false;
     bool seekable = false;
     off_t start = 0;
+    TStamp opened; // of a regular file
     bool firstReading = true;
     std::size_t size = 0;     // bytes of the first reading
     std::size_t position = 0; // of the current reading

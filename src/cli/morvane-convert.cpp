@@ -53,7 +53,8 @@ the dictionary lacks) passes through unchanged.
       --version         show the version and end
 
 A file that is not valid text in its encoding is reported with the byte offset (from 0)
-of the first bad byte, and nothing of it is written.
+of the first bad byte, and nothing of it is written. A file is read twice, to check it and
+then to convert it; one that is written to in between is reported and not converted.
 
 Exit status: 0 when everything converted, 1 when a file could not be read, converted or
 written, 2 for a wrong command line.
