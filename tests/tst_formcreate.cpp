@@ -133,6 +133,19 @@ private slots:
             qunsetenv("XDG_STATE_HOME");
             qputenv("HOME", QFile::encodeName(state + "/gone"));
         }) << "Cannot find the home folder \"$S/gone\". No such file or directory.";
+        // File modes do not stop root, but a file system that takes no new folder does.
+        if (::geteuid() == 0)
+            QTest::newRow("home folder unwritable") << Setup([](const QString&) {
+                qunsetenv("XDG_STATE_HOME");
+                qputenv("HOME", "/sys");
+            }) << "Cannot create folder \"/sys/.local/state/morvane\". Operation not permitted.";
+        else
+            QTest::newRow("home folder unwritable") << Setup([](const QString& state) {
+                QVERIFY(QDir().mkpath(state + "/locked"));
+                QVERIFY(QFile::setPermissions(state + "/locked", QFile::ReadOwner | QFile::ExeOwner));
+                qunsetenv("XDG_STATE_HOME");
+                qputenv("HOME", QFile::encodeName(state + "/locked"));
+            }) << "Cannot create folder \"$S/locked/.local/state/morvane\". Permission denied.";
         QTest::newRow("dictionary file cannot be created")
             << Setup([](const QString& state) { QVERIFY(QDir().mkpath(state + "/morvane/diclist.txt")); })
             << "Cannot create file \"$S/morvane/diclist.txt\". Is a directory.";
