@@ -19,7 +19,7 @@ namespace {
 
 /// The boxes keep lines as LF; the program's text has CR LF between lines. Line ends are single bytes
 /// that no multi-byte code contains, so they are changed in the bytes, in one pass.
-QString ToBoxText(const AnsiString& bytes) {
+QString ToBoxText(std::string_view bytes) {
     AnsiString lf;
     lf.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -38,6 +38,23 @@ AnsiString FromBoxText(const QString& text) {
         crlf.push_back(c);
     }
     return crlf;
+}
+
+/// The end of the piece of text that starts at from and goes into the box next: right after a line end
+/// at most piece bytes on, or else on the last character boundary there. A piece never ends between CR
+/// and LF, so each piece changes its line ends and widens as the whole text would.
+std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t piece) {
+    if (text.size() - from <= piece)
+        return text.size();
+    const std::size_t lineEnd = text.rfind('\n', from + piece - 1);
+    if (lineEnd != std::string_view::npos && lineEnd >= from + piece / 4)
+        return lineEnd + 1;
+    std::size_t to = from;
+    while (to < from + piece)
+        to += AnsiText::FirstChar(text.substr(to, 4)).size();
+    if (text[to - 1] == '\r' && to < text.size() && text[to] == '\n')
+        ++to;
+    return to;
 }
 
 /// "宋体" is the window's face; Linux has none of that name, so it stands for an installed Song
@@ -158,6 +175,8 @@ void TForm1::LoadDictionaryList(const AnsiString& text) {
 }
 
 void TForm1::ButtonhtopClick() {
+    if (walks == 0)
+        pacer.Begin();
     ++walks;
     try {
         ConvertWalk(*this);
@@ -259,30 +278,26 @@ void TForm1::CatchUpPinyinBox() {
 }
 
 void TForm1::FillPinyinBox(const AnsiString& text) {
-    const QString boxText = ToBoxText(text);
     const int generation = ++pinyinGeneration;
     ++settingPinyin;
     const bool wasReadOnly = MemoPinyin->isReadOnly();
     try {
-        if (boxText.size() <= kFillPiece) {
-            MemoPinyin->setPlainText(boxText);
+        if (text.size() <= std::size_t(kFillPiece)) {
+            MemoPinyin->setPlainText(ToBoxText(text));
         } else {
-            // A megabyte takes a tenth of a second to set, so a large text goes in piece by piece, cut at
-            // line ends, with the window repainting in between; input waits until the box is full.
+            // A megabyte takes a tenth of a second to set, and widening a large text takes a while, so it
+            // is widened and goes in piece by piece, cut at line ends, with the window repainting in between;
+            // input waits until the box is full.
             MemoPinyin->setReadOnly(true);
             MemoPinyin->clear();
+            pacer.Begin();
             QTextCursor end(MemoPinyin->document());
-            for (qsizetype from = 0; from < boxText.size();) {
-                qsizetype to = std::min(boxText.size(), from + kFillPiece);
-                if (to < boxText.size()) {
-                    const qsizetype lineEnd = boxText.lastIndexOf(u'\n', to - 1);
-                    if (lineEnd >= from + kFillPiece / 4)
-                        to = lineEnd + 1;
-                }
+            for (std::size_t from = 0; from < text.size();) {
+                const std::size_t to = PieceEnd(text, from, std::size_t(kFillPiece));
                 end.movePosition(QTextCursor::End);
-                end.insertText(boxText.mid(from, to - from));
+                end.insertText(ToBoxText(std::string_view(text).substr(from, to - from)));
                 from = to;
-                if (from < boxText.size() && pacer.Due()) {
+                if (from < text.size() && pacer.Due()) {
                     pacer.ProcessMessagesButInput();
                     if (generation != pinyinGeneration)
                         break; // a later text took the box over

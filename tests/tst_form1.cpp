@@ -215,6 +215,31 @@ private slots:
         QCOMPARE(form->MemoPinyin->toPlainText(), output);
     }
 
+    void longLinesGoIntoTheOutputWhole_data() {
+        // Lines too long to be cut at a line end: the pieces end on a character boundary instead, and
+        // never between CR and LF. The text before the middle puts it across the end of the first piece.
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("middle");
+        QTest::addColumn<QString>("middleOut");
+        QTest::newRow("CR LF across the cut") << 65535 << QStringLiteral("\n") << QStringLiteral("\n");
+        QTest::newRow("two-byte character across the cut")
+            << 65535 << QStringLiteral("，") << QStringLiteral("，");
+        QTest::newRow("four-byte character across the cut")
+            << 65533 << QStringLiteral("a\U00020000") << QStringLiteral("a\U00020000");
+        QTest::newRow("converted character across the cut")
+            << 65535 << QStringLiteral("好") << QStringLiteral(" hǎo ");
+    }
+    void longLinesGoIntoTheOutputWhole() {
+        QFETCH(int, before);
+        QFETCH(QString, middle);
+        QFETCH(QString, middleOut);
+        const QString head(before, u'a');
+        const QString tail = QString(70000, u'b') + QStringLiteral("\n青");
+        Convert(head + middle + tail);
+        QCOMPARE(form->MemoPinyin->toPlainText(),
+                 head + middleOut + QString(70000, u'b') + QStringLiteral("\n qīng "));
+    }
+
     void errorInTheWalkShowsTheFixedMessage() {
         // The list empties while the walk hands events over: reading the next item fails.
         QTimer::singleShot(0, form.get(), [this] { form->ListBoxdic->clear(); });

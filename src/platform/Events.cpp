@@ -6,6 +6,13 @@
 
 namespace Events {
 
+void TPacer::Begin() {
+    interval = kIntervalMs;
+    cost = 0;
+    dueSince.invalidate();
+    roundsBegun = false;
+}
+
 bool TPacer::Due() {
     if (lastRound.isValid() && lastRound.elapsed() < interval)
         return false;
@@ -22,12 +29,15 @@ void TPacer::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     interval = std::max(kIntervalMs, 2 * cost);
     cost = 0;
+    roundsBegun = true;
     lastRound.start();
 }
 
 void TPacer::ProcessMessagesButInput() {
     dueSince.invalidate();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    interval = kIntervalMs;
+    cost = 0;
     lastRound.start();
 }
 

@@ -19,17 +19,25 @@ class TPacer {
 public:
     static constexpr qint64 kIntervalMs = 8;
 
+    /// A long command or update starts: rounds at the base pace again, and what the command does before
+    /// its first round (reading its input the first time) is its own work, not a cost of rounds.
+    void Begin();
+
     /// Whether a round is due; the time from the first "yes" to the round counts as the round's cost.
     bool Due();
 
     /// Counts work that a round made necessary, such as reading a large text again after it.
-    void AddCost(qint64 ms) { cost += ms; }
+    void AddCost(qint64 ms) {
+        if (roundsBegun)
+            cost += ms;
+    }
 
     /// Handles every waiting event (repaints, input, timers, posted events).
     void ProcessMessages();
 
     /// Handles the waiting events but input, which waits for the next full round: the window repaints
     /// and stays live while a long update is under way, and no click or key can change what it updates.
+    /// Such a round brings no work with it, so it keeps the base pace.
     void ProcessMessagesButInput();
 
 private:
@@ -37,6 +45,7 @@ private:
     QElapsedTimer dueSince;
     qint64 interval = kIntervalMs;
     qint64 cost = 0;
+    bool roundsBegun = true;
 };
 
 /// A handler that sends every error escaping it to the standard report. Qt does not carry exceptions
