@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/JpegImage.h"
+#include "platform/Memo.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMetaEnum>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>

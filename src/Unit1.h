@@ -25,10 +25,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class TImage;
+class TMemo;
 
 namespace Ui {
 class TForm1;
@@ -41,8 +41,8 @@ public:
     QTabWidget* PageControl1;
     QWidget* TabSheet1;
     QPushButton* Buttonclose;
-    QPlainTextEdit* MemoHanzi;
-    QPlainTextEdit* MemoPinyin;
+    TMemo* MemoHanzi;
+    TMemo* MemoPinyin;
     QLabel* Label3;
     QPushButton* Buttonhtop;
     QLineEdit* Edithz;

@@ -1,20 +1,23 @@
 #include "FormFixture.h"
 #include "Gbk.h"
 #include "platform/Errors.h"
+#include "platform/Memo.h"
 #include "platform/Picture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 /// Stands in for the desktop's browser: records the web addresses it is asked to open.
@@ -238,6 +241,43 @@ private slots:
         Convert(head + middle + tail);
         QCOMPARE(form->MemoPinyin->toPlainText(),
                  head + middleOut + QString(70000, u'b') + QStringLiteral("\n qīng "));
+    }
+
+    void pasteGoesInAsQtPastesIt_data() {
+        // A large text goes into a memo piece by piece: the result, the cursor and the undo step must be
+        // those of Qt's own box. The text before the middle puts the middle across the end of a piece.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("selected"); // characters of the box's text selected before the paste
+        const QString line = QStringLiteral("青石书院，好中的了吧。\n");
+        const QString longLine(70000, u'b');
+        const QString head = QString(65535, u'a');
+        QTest::newRow("small") << QStringLiteral("好\r\n中") << 0;
+        QTest::newRow("many lines") << line.repeated(20000) << 0;
+        QTest::newRow("many lines over a selection") << line.repeated(20000) << 3;
+        QTest::newRow("CR LF across a piece's end") << head + QStringLiteral("\r\n") + longLine << 0;
+        QTest::newRow("lone CRs") << QStringLiteral("x\ry").repeated(40000) << 0;
+        QTest::newRow("surrogate pair across a piece's end")
+            << head + QStringLiteral("\U00020000") + longLine << 0;
+    }
+    void pasteGoesInAsQtPastesIt() {
+        QFETCH(QString, text);
+        QFETCH(int, selected);
+        const QString before = QStringLiteral("石青\n书院");
+        QPlainTextEdit qts;
+        for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(form->MemoHanzi), &qts}) {
+            box->setPlainText(before);
+            QTextCursor cursor = box->textCursor();
+            cursor.setPosition(1);
+            cursor.setPosition(1 + selected, QTextCursor::KeepAnchor);
+            box->setTextCursor(cursor);
+            QApplication::clipboard()->setText(text);
+            box->paste();
+        }
+        QCOMPARE(form->MemoHanzi->toPlainText(), qts.toPlainText());
+        QCOMPARE(form->MemoHanzi->textCursor().position(), qts.textCursor().position());
+        QCOMPARE(form->MemoHanzi->document()->blockCount(), qts.document()->blockCount());
+        form->MemoHanzi->undo();
+        QCOMPARE(form->MemoHanzi->toPlainText(), before);
     }
 
     void errorInTheWalkShowsTheFixedMessage() {

@@ -3,13 +3,13 @@
 #include "TestFiles.h"
 #include "platform/Errors.h"
 #include "platform/FileStream.h"
+#include "platform/Memo.h"
 #include "platform/ModuleResource.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include <fcntl.h>

@@ -1,10 +1,10 @@
 // A program built without the dictionary: the start reports the missing resource and the window
 // still opens and converts nothing.
 #include "FormFixture.h"
+#include "platform/Memo.h"
 
 #include <QGroupBox>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 
 class TestNoResource : public QObject {
