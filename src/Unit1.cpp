@@ -6,6 +6,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/FileStream.h"
+#include "platform/Memo.h"
 #include "platform/ShellFolder.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,8 @@
 #include <QIcon>
 #include <QTextCursor>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -288,8 +291,11 @@ void TForm1::FillPinyinBox(const AnsiString& text) {
             // A megabyte takes a tenth of a second to set, and widening a large text takes a while, so it
             // is widened and goes in piece by piece, cut at line ends, with the window repainting in between;
             // input waits until the box is full.
+            // Like setPlainText, the fill leaves nothing to undo.
             MemoPinyin->setReadOnly(true);
+            MemoPinyin->setUndoRedoEnabled(false);
             MemoPinyin->clear();
+            TMemo::EnsureRoomFor(qsizetype(text.size()), std::count(text.begin(), text.end(), '\n'));
             pacer.Begin();
             QTextCursor end(MemoPinyin->document());
             for (std::size_t from = 0; from < text.size();) {
@@ -303,10 +309,12 @@ void TForm1::FillPinyinBox(const AnsiString& text) {
                         break; // a later text took the box over
                 }
             }
+            MemoPinyin->setUndoRedoEnabled(true);
             MemoPinyin->setReadOnly(wasReadOnly);
             MemoPinyin->moveCursor(QTextCursor::Start);
         }
     } catch (...) {
+        MemoPinyin->setUndoRedoEnabled(true);
         MemoPinyin->setReadOnly(wasReadOnly);
         --settingPinyin;
         pinyinStale = true;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -214,6 +215,7 @@ private slots:
         Convert(input);
         QCOMPARE(form->MemoPinyin->toPlainText(), output);
         QVERIFY(!form->MemoPinyin->isReadOnly());
+        QVERIFY(!form->MemoPinyin->document()->isUndoAvailable()); // as after setPlainText
         Convert(input);
         QCOMPARE(form->MemoPinyin->toPlainText(), output);
     }
@@ -278,6 +280,14 @@ private slots:
         QCOMPARE(form->MemoHanzi->document()->blockCount(), qts.document()->blockCount());
         form->MemoHanzi->undo();
         QCOMPARE(form->MemoHanzi->toPlainText(), before);
+    }
+
+    void textsTooLargeForTheMemoryLeftAreRefused() {
+        QFile policy(QStringLiteral("/proc/sys/vm/overcommit_memory"));
+        if (policy.open(QIODevice::ReadOnly) && policy.readAll().trimmed() == "1")
+            QSKIP("the system grants any amount of memory");
+        TMemo::EnsureRoomFor(1 << 20, 1 << 15);
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, TMemo::EnsureRoomFor(qsizetype(1) << 42, 1 << 15));
     }
 
     void errorInTheWalkShowsTheFixedMessage() {

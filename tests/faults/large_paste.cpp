@@ -1,5 +1,5 @@
 // A fault a person can rerun: a very large text pasted into the input box and converted.
-//   tests/faults/large-paste.sh [MEGABYTES]
+//   tests/faults/large-paste.sh [MEGABYTES [LIMIT_MB]]
 // Prints how long the paste and the conversion took, the longest stretch of each without event handling
 // (and how many passed a second), the peak memory, and whether the output is right; exits 1 when it is
 // not or an error box came up.
@@ -13,12 +13,22 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <utility>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 100;
+    if (argc > 2) {
+        // An address-space limit from here on (the display server is not bound by it).
+        const rlim_t limit = rlim_t(std::atoll(argv[2])) << 20;
+        const rlimit space{limit, limit};
+        if (setrlimit(RLIMIT_AS, &space) != 0) {
+            std::perror("setrlimit");
+            return 2;
+        }
+    }
     TFormFixture fixture;
     auto form = fixture.Start();
     form->show();
