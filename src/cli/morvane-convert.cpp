@@ -283,6 +283,9 @@ int Run(int argc, char** argv) {
         } catch (const TCliError& error) {
             Report(error.what());
             status = 1;
+        } catch (const std::bad_alloc&) {
+            Report(name + ": out of memory");
+            status = 1;
         }
     }
     if (status != 0) {
