@@ -153,8 +153,8 @@ public:
     AnsiString PinyinText() override {
         return Timed("read output", [&] { return TForm1::PinyinText(); });
     }
-    void SetPinyinText(const AnsiString& text) override {
-        Timed("set output", [&] { TForm1::SetPinyinText(text); });
+    void SetPinyinText(AnsiString text) override {
+        Timed("set output", [&] { TForm1::SetPinyinText(std::move(text)); });
     }
     AnsiString EdithzText() override {
         return Timed("entry boxes", [&] { return TForm1::EdithzText(); });

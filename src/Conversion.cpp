@@ -232,8 +232,10 @@ private:
     void Publish(bool boxes) {
         ApplyGroup();
         if (outputKnown && outputChanged) {
-            form.SetPinyinText(output);
+            // The output is read again after the round (or the walk is done): it can go over whole.
+            outputKnown = false;
             outputChanged = false;
+            form.SetPinyinText(std::move(output));
         }
         if (boxes && !boxesShown) {
             form.SetEdithzText(shownKey);

@@ -20,7 +20,8 @@ public:
     virtual AnsiString HanziText() = 0;
     /// The output box MemoPinyin.
     virtual AnsiString PinyinText() = 0;
-    virtual void SetPinyinText(const AnsiString& text) = 0;
+    /// Takes the text by value: the walk hands over an output that it reads again before it goes on.
+    virtual void SetPinyinText(AnsiString text) = 0;
     /// The entry boxes: Edithz shows the current entry's character, Editpy its reading.
     virtual AnsiString EdithzText() = 0;
     virtual void SetEdithzText(const AnsiString& text) = 0;

@@ -251,7 +251,7 @@ AnsiString TForm1::PinyinText() {
     return text;
 }
 
-void TForm1::SetPinyinText(const AnsiString& text) {
+void TForm1::SetPinyinText(AnsiString text) {
     if (!pinyinStale && text == pinyinBytes)
         return;
     // During Convert a large output waits in its byte copy, and the box is filled once when the walk is
@@ -263,11 +263,11 @@ void TForm1::SetPinyinText(const AnsiString& text) {
             MemoPinyin->setReadOnly(true);
         }
         ++pinyinGeneration;
-        pinyinBytes = text;
+        pinyinBytes = std::move(text);
         pinyinStale = false;
         return;
     }
-    FillPinyinBox(text);
+    FillPinyinBox(std::move(text));
 }
 
 void TForm1::CatchUpPinyinBox() {
@@ -275,12 +275,12 @@ void TForm1::CatchUpPinyinBox() {
         return;
     pinyinBoxBehind = false;
     MemoPinyin->setReadOnly(pinyinWasReadOnly);
-    const AnsiString text = pinyinBytes;
+    AnsiString text = std::move(pinyinBytes);
     pinyinStale = true;
-    FillPinyinBox(text);
+    FillPinyinBox(std::move(text));
 }
 
-void TForm1::FillPinyinBox(const AnsiString& text) {
+void TForm1::FillPinyinBox(AnsiString text) {
     const int generation = ++pinyinGeneration;
     ++settingPinyin;
     const bool wasReadOnly = MemoPinyin->isReadOnly();
@@ -322,7 +322,7 @@ void TForm1::FillPinyinBox(const AnsiString& text) {
     }
     --settingPinyin;
     if (generation == pinyinGeneration) {
-        pinyinBytes = text;
+        pinyinBytes = std::move(text);
         pinyinStale = false;
     }
 }

@@ -80,7 +80,7 @@ public:
     // IConvertForm
     AnsiString HanziText() override;
     AnsiString PinyinText() override;
-    void SetPinyinText(const AnsiString& text) override;
+    void SetPinyinText(AnsiString text) override;
     AnsiString EdithzText() override;
     void SetEdithzText(const AnsiString& text) override;
     AnsiString EditpyText() override;
@@ -104,7 +104,7 @@ public:
 private:
     void LoadDictionaryList(const AnsiString& text);
     /// Puts text into the output box, a large one piece by piece with the window repainting in between.
-    void FillPinyinBox(const AnsiString& text);
+    void FillPinyinBox(AnsiString text);
     /// Fills the output box with the output that waited for the end of Convert.
     void CatchUpPinyinBox();
 

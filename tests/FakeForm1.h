@@ -37,7 +37,7 @@ public:
 
     AnsiString HanziText() override { return hanzi; }
     AnsiString PinyinText() override { return pinyin; }
-    void SetPinyinText(const AnsiString& text) override { pinyin = text; }
+    void SetPinyinText(AnsiString text) override { pinyin = std::move(text); }
     AnsiString EdithzText() override { return edithz; }
     void SetEdithzText(const AnsiString& text) override {
         edithz = text;

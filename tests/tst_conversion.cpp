@@ -222,7 +222,7 @@ private slots:
 
     void errorsOutsideTheWalkEscape() {
         struct TBrokenOutput : TFakeForm1 {
-            void SetPinyinText(const AnsiString&) override { throw std::runtime_error("output box gone"); }
+            void SetPinyinText(AnsiString) override { throw std::runtime_error("output box gone"); }
         } form;
         form.dictionary = Fixture();
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, ConvertWalk(form));
