@@ -9,7 +9,6 @@
 #include "platform/Memo.h"
 #include "platform/ShellFolder.h"
 
-#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QIcon>
@@ -120,6 +119,14 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm
     connect(CheckBoxallph, &QCheckBox::toggled, this, Events::Guarded([this] { CheckBoxallphClick(); }));
     connect(MemoHanzi, &QPlainTextEdit::textChanged, this, [this] { hanziStale = true; });
     connect(MemoPinyin, &QPlainTextEdit::textChanged, this, [this] { pinyinStale = settingPinyin == 0; });
+    // A close asked for during Convert waits until the walk has finished.
+    Events::Intercept(this, QEvent::Close, [this](QEvent* event) {
+        if (walks == 0)
+            return false;
+        closeAsked = true;
+        event->ignore();
+        return true;
+    });
 
     MemoHanzi->setFocus();
 }
@@ -215,16 +222,6 @@ QString TForm1::SpecialFolderPath(int folder) {
     if (folder != kDictionaryFolder)
         throw EFolderError("No per-user folder stands for special folder " + std::to_string(folder));
     return ShellFolder::StateFolder();
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    // A close asked for during Convert waits until the walk has finished.
-    if (walks > 0) {
-        closeAsked = true;
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
 }
 
 AnsiString TForm1::HanziText() {

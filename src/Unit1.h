@@ -93,10 +93,6 @@ public:
     void ProcessMessages() override;
     void ShowMessageDialog(std::string_view utf8Message) override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-public:
     /// Loads the dictionary file at path into ListBoxdic, one item a line, and keeps a byte copy of the
     /// items beside it for the walk. The file is kept from other writers while it is read.
     void LoadDictionary(const QString& path);

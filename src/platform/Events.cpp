@@ -1,10 +1,37 @@
 #include "Events.h"
 
 #include <QCoreApplication>
+#include <QObject>
 
 #include <algorithm>
 
 namespace Events {
+
+namespace {
+
+/// The filter behind Intercept, a child of its target.
+class TInterceptor : public QObject {
+public:
+    TInterceptor(QObject* target, QEvent::Type type, std::function<bool(QEvent*)> handler)
+        : QObject(target), type(type), handler(std::move(handler)) {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return watched == parent() && event->type() == type && handler(event);
+    }
+
+private:
+    QEvent::Type type;
+    std::function<bool(QEvent*)> handler;
+};
+
+} // namespace
+
+void Intercept(QObject* target, QEvent::Type type, std::function<bool(QEvent*)> handler) {
+    new TInterceptor(target, type, std::move(handler));
+}
 
 void TPacer::Begin() {
     interval = kIntervalMs;

@@ -5,8 +5,12 @@
 #include "Dialogs.h"
 
 #include <QElapsedTimer>
+#include <QEvent>
 
+#include <functional>
 #include <utility>
+
+class QObject;
 
 namespace Events {
 
@@ -47,6 +51,10 @@ private:
     qint64 cost = 0;
     bool roundsBegun = true;
 };
+
+/// Shows each event of the given type to handler before target gets it; handler returns true to stop it
+/// there. The window uses it instead of overriding its event handlers.
+void Intercept(QObject* target, QEvent::Type type, std::function<bool(QEvent*)> handler);
 
 /// A handler that sends every error escaping it to the standard report. Qt does not carry exceptions
 /// through its event loop, so every handler connected to a signal is wrapped in this.
