@@ -285,10 +285,9 @@ void TForm1::FillPinyinBox(AnsiString text) {
         if (text.size() <= std::size_t(kFillPiece)) {
             MemoPinyin->setPlainText(ToBoxText(text));
         } else {
-            // A megabyte takes a tenth of a second to set, and widening a large text takes a while, so it
-            // is widened and goes in piece by piece, cut at line ends, with the window repainting in between;
-            // input waits until the box is full.
-            // Like setPlainText, the fill leaves nothing to undo.
+            // Setting a megabyte takes a tenth of a second, so a large text goes in piece by piece, each
+            // piece widened on its own, cut at line ends, with the window repainting in between; input
+            // waits until the box is full. Like setPlainText, the fill leaves nothing to undo.
             MemoPinyin->setReadOnly(true);
             MemoPinyin->setUndoRedoEnabled(false);
             MemoPinyin->clear();

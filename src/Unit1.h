@@ -74,7 +74,7 @@ public:
     static constexpr const char* kHomePageHost = "morvane.example.org";
     /// The special folder of the dictionary file.
     static constexpr int kDictionaryFolder = 34;
-    /// Texts longer than this many characters go into the output box piece by piece.
+    /// Texts longer than this many bytes go into the output box piece by piece.
     static constexpr qsizetype kFillPiece = 65536;
 
     // IConvertForm
