@@ -188,12 +188,7 @@ private slots:
         }
         // A window that handles no events: the walk runs from the first entry to the last without a
         // round of events in between, as it does when the window is idle.
-        TFakeForm1 form;
-        form.dictionary = dictionary;
-        form.hanzi = std::move(input);
-        form.spaced = style != TStyle::Plain;
-        form.annotated = style == TStyle::Annotated;
-        form.pumpEvery = 0;
+        TFakeForm1 form(dictionary, std::move(input), style != TStyle::Plain, style == TStyle::Annotated, 0);
 
         // QtTest calls this function again until the timing is steady; check and measure on the first call.
         if (checkedRow != QTest::currentDataTag()) {

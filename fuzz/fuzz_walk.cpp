@@ -85,12 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (tooLong)
         return 0; // one-byte keys inside readings multiply the text; nothing new to learn there
 
-    TFakeForm1 form;
-    form.dictionary = dictionary;
-    form.hanzi = text;
-    form.spaced = spaced;
-    form.annotated = annotated;
-    form.pumpEvery = pumpEvery;
+    TFakeForm1 form(dictionary, text, spaced, annotated, pumpEvery);
     ConvertWalk(form);
     if (form.pinyin != expected || !form.edithz.empty() || !form.editpy.empty() || !form.messages.empty())
         std::abort();

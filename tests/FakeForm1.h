@@ -8,10 +8,18 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TFakeForm1 : public IConvertForm {
 public:
+    TFakeForm1() = default;
+    /// A window with this list, this input and these options, handing events over as pumpEvery says.
+    TFakeForm1(std::vector<AnsiString> dictionary, AnsiString hanzi, bool spaced, bool annotated,
+               int pumpEvery)
+        : hanzi(std::move(hanzi)), dictionary(std::move(dictionary)), spaced(spaced), annotated(annotated),
+          pumpEvery(pumpEvery) {}
+
     AnsiString hanzi;
     AnsiString pinyin;
     AnsiString edithz;

@@ -71,12 +71,7 @@ const std::vector<AnsiString>& BuiltInDictionary() {
 
 /// The walk on a window whose input box holds text, with the options of the style.
 AnsiString Walk(const std::vector<AnsiString>& dictionary, const AnsiString& text, TStyle style) {
-    TFakeForm1 form;
-    form.dictionary = dictionary;
-    form.hanzi = text;
-    form.spaced = style != TStyle::Plain;
-    form.annotated = style == TStyle::Annotated;
-    form.pumpEvery = 0;
+    TFakeForm1 form(dictionary, text, style != TStyle::Plain, style == TStyle::Annotated, 0);
     ConvertWalk(form);
     return form.pinyin;
 }

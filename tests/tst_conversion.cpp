@@ -62,12 +62,7 @@ private slots:
         QFETCH(bool, annotated);
         QFETCH(AnsiString, output);
         for (const int pumpEvery : {1, 0}) {
-            TFakeForm1 form;
-            form.dictionary = Fixture();
-            form.hanzi = input;
-            form.spaced = spaced;
-            form.annotated = annotated;
-            form.pumpEvery = pumpEvery;
+            TFakeForm1 form(Fixture(), input, spaced, annotated, pumpEvery);
             QCOMPARE(Hex(Convert(form)), Hex(output));
             QCOMPARE(Hex(Convert(form)), Hex(output)); // the output box is never the input
             QVERIFY(form.edithz.empty() && form.editpy.empty());
@@ -107,12 +102,7 @@ private slots:
         QFETCH(bool, annotated);
         QFETCH(AnsiString, output);
         for (const int pumpEvery : {1, 0}) {
-            TFakeForm1 form;
-            form.dictionary = dictionary;
-            form.hanzi = input;
-            form.spaced = spaced;
-            form.annotated = annotated;
-            form.pumpEvery = pumpEvery;
+            TFakeForm1 form(dictionary, input, spaced, annotated, pumpEvery);
             QCOMPARE(Hex(Convert(form)), Hex(output));
         }
     }
@@ -294,12 +284,7 @@ private slots:
             if (wellFormed)
                 QCOMPARE(Hex(Models::OnePass(dictionary, input, spaced, annotated)), Hex(expected));
             for (const int pumpEvery : {0, 1, 2, 5}) {
-                TFakeForm1 form;
-                form.dictionary = dictionary;
-                form.hanzi = input;
-                form.spaced = spaced;
-                form.annotated = annotated;
-                form.pumpEvery = pumpEvery;
+                TFakeForm1 form(dictionary, input, spaced, annotated, pumpEvery);
                 const AnsiString output = Convert(form);
                 if (output != expected)
                     QFAIL(
