@@ -224,28 +224,24 @@ QString TForm1::SpecialFolderPath(int folder) {
     return ShellFolder::StateFolder();
 }
 
-AnsiString TForm1::HanziText() {
+AnsiString TForm1::BoxText(const TMemo* box, AnsiString& bytes, bool& stale) {
     QElapsedTimer clock;
     clock.start();
-    if (hanziStale) {
-        hanziBytes = FromBoxText(MemoHanzi->toPlainText());
-        hanziStale = false;
+    if (stale) {
+        bytes = FromBoxText(box->toPlainText());
+        stale = false;
     }
-    AnsiString text = hanziBytes;
+    AnsiString text = bytes;
     pacer.AddCost(clock.elapsed());
     return text;
 }
 
+AnsiString TForm1::HanziText() {
+    return BoxText(MemoHanzi, hanziBytes, hanziStale);
+}
+
 AnsiString TForm1::PinyinText() {
-    QElapsedTimer clock;
-    clock.start();
-    if (pinyinStale) {
-        pinyinBytes = FromBoxText(MemoPinyin->toPlainText());
-        pinyinStale = false;
-    }
-    AnsiString text = pinyinBytes;
-    pacer.AddCost(clock.elapsed());
-    return text;
+    return BoxText(MemoPinyin, pinyinBytes, pinyinStale);
 }
 
 void TForm1::SetPinyinText(AnsiString text) {

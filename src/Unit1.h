@@ -99,6 +99,9 @@ public:
 
 private:
     void LoadDictionaryList(const AnsiString& text);
+    /// A memo's text through its byte copy, narrowed again only when the box changed; the time it takes
+    /// counts as a cost of the last round of events.
+    AnsiString BoxText(const TMemo* box, AnsiString& bytes, bool& stale);
     /// Puts text into the output box, a large one piece by piece with the window repainting in between.
     void FillPinyinBox(AnsiString text);
     /// Fills the output box with the output that waited for the end of Convert.
